@@ -1,0 +1,22 @@
+#include "platform/library.h"
+
+#include <dlfcn.h>
+
+#include <string>
+
+#include "platform/utf8.h"
+
+namespace platform {
+
+LibraryHandle loadLibrary(const wchar_t* path) {
+    return dlopen(toUtf8(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+Symbol findSymbol(LibraryHandle library, const char* name) {
+    // POSIX allows the object-to-function pointer conversion that dlsym needs.
+    return reinterpret_cast<Symbol>(dlsym(library, name));
+}
+
+void freeLibrary(LibraryHandle library) { dlclose(library); }
+
+}  // namespace platform

@@ -1,0 +1,2 @@
+// Placeholder until the simulator link's socket layer lands.
+#include "platform/sockets.h"

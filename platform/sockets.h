@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+using SocketHandle = uintptr_t;
+constexpr SocketHandle kInvalidSocket = ~static_cast<SocketHandle>(0);
+
+// What became of one send or receive, decided once where the system call is
+// made. Everything that is not kOk leaves its number in lastError().
+enum class TransferStatus {
+    kOk,               // `count` bytes moved
+    kPeerUnreachable,  // the peer reported its port closed (simulator not running)
+    kTooLong,          // a datagram longer than the buffer; it has been dropped
+    kFailed,           // any other failure
+};
+
+struct Transfer {
+    TransferStatus status;
+    int count;  // bytes moved when kOk, else -1
+};
+
+// The datagram socket operations the simulator link needs, one table that a
+// test can replace to make any step fail. Error numbers are the platform's own.
+class SocketApi {
+public:
+    virtual ~SocketApi() = default;
+
+    // Starts the socket layer asking for `version` (0x0202: 2.2); 0 on success,
+    // else the platform's error code.
+    virtual int startup(uint16_t version) = 0;
+    virtual void cleanup() = 0;
+    // The calling thread's last socket error number.
+    virtual int lastError() = 0;
+    // Dotted-decimal IPv4 text (exactly four numbers 0 to 255) to an address in
+    // network byte order; false for any other text. No name is resolved.
+    virtual bool parseAddress(const char* text, uint32_t* address) = 0;
+    virtual uint16_t hostToNetworkPort(uint16_t port) = 0;
+    // A UDP socket, or kInvalidSocket.
+    virtual SocketHandle openDatagramSocket() = 0;
+    // Fixes the peer (address and port in network byte order); -1 on failure.
+    virtual int connect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
+    virtual Transfer send(SocketHandle socket, const char* data, int length) = 0;
+    // Blocks for one datagram of at most `capacity` bytes.
+    virtual Transfer receive(SocketHandle socket, char* buffer, int capacity) = 0;
+    virtual void close(SocketHandle socket) = 0;
+
+    // The platform's "host not found" error number.
+    virtual int hostNotFoundError() = 0;
+};
+
+// The operating system's sockets.
+SocketApi& systemSockets();
+
+}  // namespace platform
