@@ -25,7 +25,7 @@ public:
 
 private:
     explicit NamedMutex(void* impl) : impl_(impl) {}
-    void* impl_;  // the process-wide mutex, owned by the name table
+    void* impl_;  // POSIX: the mutex, owned by the name table; Windows: this handle
 };
 
 // Holds a NamedMutex for one scope.

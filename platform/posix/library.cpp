@@ -9,6 +9,11 @@
 namespace platform {
 
 LibraryHandle loadLibrary(const wchar_t* path) {
+    // dlopen takes an empty name for the program itself, which is no library
+    // at all; Windows refuses to load an empty name, and so do we.
+    if (path == nullptr || path[0] == L'\0') {
+        return nullptr;
+    }
     return dlopen(toUtf8(path).c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 

@@ -33,6 +33,13 @@ bool isFolder(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// A folder beside the values is a subkey, not a value; reading it as a file
+// would give an empty value instead of none.
+bool isFile(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 }  // namespace
 
 bool RegistryKey::open(const wchar_t* path) {
@@ -49,7 +56,7 @@ bool RegistryKey::queryValue(const wchar_t* name, wchar_t* buffer, uint32_t* siz
         return false;
     }
     std::string path = *static_cast<std::string*>(impl_) + "/" + toUtf8(name);
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = isFile(path) ? std::fopen(path.c_str(), "rb") : nullptr;
     if (file == nullptr) {
         return false;
     }

@@ -1,2 +1,125 @@
-// Placeholder until the simulator link's socket layer lands.
 #include "platform/sockets.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/types.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+// The error of the last failed call of this thread, kept apart from errno so
+// that whatever runs between the failure and lastError() (a printf, say)
+// cannot change it. The sender and the receiver thread each keep their own.
+thread_local int lastErrorNumber = 0;
+
+Transfer failedWith(int error) {
+    lastErrorNumber = error;
+    // A connected UDP socket learns from an ICMP "port unreachable" that
+    // nothing listens on the peer's port, and reports it on the next send or
+    // receive as ECONNREFUSED.
+    return Transfer{
+        error == ECONNREFUSED ? TransferStatus::kPeerUnreachable : TransferStatus::kFailed, -1};
+}
+
+int descriptorOf(SocketHandle socket) {
+    return static_cast<int>(socket);
+}
+
+class PosixSockets : public SocketApi {
+  public:
+    int startup(uint16_t) override { return 0; }
+
+    void cleanup() override {}
+
+    int lastError() override { return lastErrorNumber; }
+
+    bool parseAddress(const char* text, uint32_t* address) override {
+        in_addr parsed;
+        if (inet_pton(AF_INET, text, &parsed) != 1) {
+            return false;
+        }
+        *address = parsed.s_addr;
+        return true;
+    }
+
+    uint16_t hostToNetworkPort(uint16_t port) override { return htons(port); }
+
+    SocketHandle openDatagramSocket() override {
+        int descriptor = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        if (descriptor < 0) {
+            lastErrorNumber = errno;
+            return kInvalidSocket;
+        }
+        return static_cast<SocketHandle>(descriptor);
+    }
+
+    int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
+        sockaddr_in server;
+        std::memset(&server, 0, sizeof server);
+        server.sin_family = AF_INET;
+        server.sin_port = port;
+        server.sin_addr.s_addr = address;
+        if (::connect(descriptorOf(socket), reinterpret_cast<const sockaddr*>(&server),
+                      sizeof server) != 0) {
+            lastErrorNumber = errno;
+            return -1;
+        }
+        return 0;
+    }
+
+    Transfer send(SocketHandle socket, const char* data, int length) override {
+        ssize_t sent;
+        do {
+            sent = ::send(descriptorOf(socket), data, static_cast<size_t>(length), 0);
+        } while (sent < 0 && errno == EINTR);
+        if (sent < 0) {
+            return failedWith(errno);
+        }
+        return Transfer{TransferStatus::kOk, static_cast<int>(sent)};
+    }
+
+    Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
+        // POSIX cuts a datagram longer than the buffer without an error; only
+        // MSG_TRUNC in the message flags tells. recvmsg reports it on Linux and
+        // the BSDs alike.
+        iovec part{buffer, static_cast<size_t>(capacity)};
+        msghdr message;
+        std::memset(&message, 0, sizeof message);
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        ssize_t received;
+        do {
+            received = ::recvmsg(descriptorOf(socket), &message, 0);
+        } while (received < 0 && errno == EINTR);
+        if (received < 0) {
+            return failedWith(errno);
+        }
+        if ((message.msg_flags & MSG_TRUNC) != 0) {
+            lastErrorNumber = EMSGSIZE;
+            return Transfer{TransferStatus::kTooLong, -1};
+        }
+        return Transfer{TransferStatus::kOk, static_cast<int>(received)};
+    }
+
+    void close(SocketHandle socket) override { ::close(descriptorOf(socket)); }
+
+    int hostNotFoundError() override { return HOST_NOT_FOUND; }
+};
+
+}  // namespace
+
+SocketApi& systemSockets() {
+    // Never destroyed: a worker thread may still be inside a call while the
+    // process ends.
+    static PosixSockets* sockets = new PosixSockets;
+    return *sockets;
+}
+
+}  // namespace platform

@@ -29,10 +29,12 @@ void* threadMain(void* raw) {
     ThreadProc proc = block->proc;
     void* argument = block->argument;
     {
+        // Notified under the lock: once the starter sees the id it returns and
+        // `block`, on its stack, is gone, so nothing may touch it afterwards.
         std::lock_guard<std::mutex> guard(block->mutex);
         block->id = currentThreadId();
+        block->started.notify_one();
     }
-    block->started.notify_one();  // `block` belongs to the starter from here on
     proc(argument);
     return nullptr;
 }

@@ -1,0 +1,80 @@
+#include "app/startup.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "app/display_threads.h"
+#include "app/link_threads.h"
+#include "config/configuration.h"
+#include "config/xml_reader.h"
+#include "platform/process.h"
+#include "platform/thread.h"
+#include "simlink/il2connection.h"
+
+namespace {
+
+constexpr int kXmlBufferSize = 9999;
+const char kConfigFile[] = "config.xml";
+
+// One read of at most 9999 bytes: a longer file is cut there, and the parser
+// learns it from the final flag.
+XMLNode readConfigFile() {
+    static char xmlBuffer[kXmlBufferSize];
+    FILE* file = std::fopen(kConfigFile, "r");
+    if (file == nullptr) {
+        std::fprintf(stderr, "Cannot open %s : %s\n", kConfigFile, std::strerror(errno));
+        platform::exitFailure();
+    }
+    size_t length = std::fread(xmlBuffer, 1, kXmlBufferSize, file);
+    if (std::ferror(file)) {
+        std::fprintf(stderr, "Read error\n");
+        platform::exitFailure();
+    }
+    int32_t isFinal = std::feof(file) ? 1 : 0;
+    return parseXml(xmlBuffer, static_cast<int32_t>(length), isFinal);
+}
+
+// The connection cannot work without a usable address and port, so a
+// configuration that lacks them stops here, before anything is sent.
+void rejectUnusableHost(const ConfigurationReport& report) {
+    if (report.addressTooLong) {
+        std::fprintf(stderr, "ipAddress \"%s\" in %s is too long for an IPv4 address\n",
+                     report.rejectedAddress.c_str(), kConfigFile);
+        platform::exitFailure();
+    }
+    if (!report.portFound) {
+        std::fprintf(stderr, "No port for il2host in %s\n", kConfigFile);
+        platform::exitFailure();
+    }
+}
+
+}  // namespace
+
+MainObjects runStartup() {
+    auto* il2IPAddress = static_cast<char*>(std::calloc(kAddressBufferSize, 1));
+    uint16_t il2Port = 0;
+    XMLNode xml = readConfigFile();
+    ConfigurationReport report;
+    std::vector<TemplateToken> tmpl = readConfiguration(xml, il2IPAddress, il2Port, &report);
+    rejectUnusableHost(report);
+    std::printf("il2IPAddress : %s, il2Port : %d\n", il2IPAddress, static_cast<int>(il2Port));
+
+    il2Connection = new IL2Connection(il2IPAddress, il2Port);
+    platform::NamedMutex mutexBuffer = platform::NamedMutex::open("mutexBuffer");
+
+    uint32_t askDataThreadId = platform::startThread("askDataThread", askDataThread, nullptr);
+    std::printf("askDataThread started : [tid : %d]\n", static_cast<int>(askDataThreadId));
+
+    auto* queue = new ReceiveQueue();
+    uint32_t recDataThreadId = platform::startThread("recDataThread", recDataThread, queue);
+    std::printf("recDataThread started : [tid : %d]\n", static_cast<int>(recDataThreadId));
+
+    auto* il2d = new IL2Data();
+    platform::NamedMutex mutexIL2Data = platform::NamedMutex::open("mutexIL2Data");
+
+    startDisplaySide(tmpl, *il2d);
+    return MainObjects{queue, il2d, mutexBuffer, mutexIL2Data};
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/receive_queue.h"
+#include "display/il2data.h"
+#include "platform/named_mutex.h"
+
+// What the main loop needs from the start-up. Everything made at start-up
+// lives until the process ends; nothing here is ever destroyed.
+struct MainObjects {
+    ReceiveQueue* queue;
+    IL2Data* il2d;
+    platform::NamedMutex mutexBuffer;
+    platform::NamedMutex mutexIL2Data;
+};
+
+// Reads config.xml from the working folder, connects to the simulator and
+// starts the four worker threads, in that fixed order. Every failure ends the
+// process with its message on standard error and exit status -1.
+MainObjects runStartup();

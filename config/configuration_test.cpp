@@ -1,0 +1,154 @@
+#include "config/configuration.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One run of readConfiguration over a document, with the address buffer and the
+// port as the start-up makes them (zero-filled; the port set to a marker).
+struct Configured {
+    explicit Configured(const std::string& document) {
+        memset(buffer, 0x55, sizeof buffer);
+        memset(buffer, 0, kAddressBufferSize);
+        XMLNode root = parseXml(document.data(), static_cast<int32_t>(document.size()), 1);
+        char* address = buffer;
+        tokens = readConfiguration(root, address, port, &report);
+        EXPECT_EQ(address, buffer);
+        for (size_t i = kAddressBufferSize; i < sizeof buffer; ++i) {
+            EXPECT_EQ(buffer[i], 0x55) << "written past the address buffer at " << i;
+        }
+    }
+
+    char buffer[kAddressBufferSize + 8];
+    uint16_t port = 4242;
+    ConfigurationReport report;
+    std::vector<TemplateToken> tokens;
+};
+
+void expectToken(const TemplateToken& token, const char* valueName, const char* prefix,
+                 const char* unit, const char* suffix) {
+    EXPECT_STREQ(token.valueName, valueName);
+    EXPECT_STREQ(token.prefix, prefix);
+    EXPECT_STREQ(token.unit, unit);
+    EXPECT_STREQ(token.suffix, suffix);
+}
+
+TEST(Configuration, ReadsTheExampleDocument) {
+    Configured c(
+        "<config>\n"
+        "  <il2host ipAddress=\"127.0.0.1\" port=\"1000\"/>\n"
+        "  <line unit=\"kmph\">speedometer_indicated</line>\n"
+        "  <line prefix=\"ALT\" unit=\"ft\">altimeter</line>\n"
+        "  <line>plane</line>\n"
+        "</config>");
+    ASSERT_EQ(c.tokens.size(), 3u);
+    expectToken(c.tokens[0], "speedometer_indicated", "", "kmph", "");
+    expectToken(c.tokens[1], "altimeter", "ALT", "ft", "");
+    expectToken(c.tokens[2], "plane", "", "", "");
+    EXPECT_STREQ(c.buffer, "127.0.0.1");
+    EXPECT_EQ(c.port, 1000);
+    EXPECT_TRUE(c.report.portFound);
+    EXPECT_FALSE(c.report.addressTooLong);
+}
+
+TEST(Configuration, OnlyDirectChildrenNamedExactlyCount) {
+    Configured c(
+        "<line a=\"b\" prefix=\"P\">\n"
+        "  <il2host ipAddress=\"10.0.0.1\" port=\"1\"/>\n"
+        "  <Line>speed</Line>\n"
+        "  <IL2HOST ipAddress=\"10.0.0.2\" port=\"2\"/>\n"
+        "  <il2host IPADDRESS=\"10.0.0.3\" Port=\"3\"/>\n"
+        "  <other><line>nested</line></other>\n"
+        "  <line Prefix=\"x\" SUFFIX=\"y\" suffix=\"m/s\">variometer<line>inner</line> </line>\n"
+        "  <line/>\n"
+        "  <line>altimeter </line>\n"
+        "</line>");
+    ASSERT_EQ(c.tokens.size(), 3u);
+    expectToken(c.tokens[0], "variometer", "", "", "m/s");
+    expectToken(c.tokens[1], "", "", "", "");
+    expectToken(c.tokens[2], "altimeter ", "", "", "");
+    EXPECT_STREQ(c.buffer, "10.0.0.1");
+    EXPECT_EQ(c.port, 1);
+}
+
+TEST(Configuration, RootIsNeverInterpreted) {
+    Configured c("<il2host ipAddress=\"10.0.0.1\" port=\"1\">plane</il2host>");
+    EXPECT_TRUE(c.tokens.empty());
+    EXPECT_STREQ(c.buffer, "");
+    EXPECT_EQ(c.port, 4242);
+    EXPECT_FALSE(c.report.portFound);
+}
+
+TEST(Configuration, LaterHostAttributesReplaceEarlierOnes) {
+    Configured c(
+        "<c><il2host ipAddress=\"10.0.0.1\" port=\"1000\"/><line>plane</line>"
+        "<il2host port=\"2000\"/><il2host ipAddress=\"10.0.0.2\"/></c>");
+    EXPECT_STREQ(c.buffer, "10.0.0.2");
+    EXPECT_EQ(c.port, 2000);
+    ASSERT_EQ(c.tokens.size(), 1u);
+}
+
+TEST(Configuration, PortTexts) {
+    struct Case {
+        const char* text;
+        uint16_t port;
+    };
+    const Case cases[] = {
+        {"20010", 20010},
+        {"65535", 65535},
+        {"65536", 0},
+        {"-1", 65535},
+        {"x1", 0},
+        {"12ab", 12},
+        {"", 0},
+        {" \t+7", 7},
+        {"- 5", 0},
+        {"-65535", 1},
+        {"70000", 4464},
+        {"4294967297", 1},
+        {"99999999999999999999999", 65535},
+    };
+    for (const Case& c : cases) {
+        Configured configured("<c><il2host port=\"" + std::string(c.text) + "\"/></c>");
+        EXPECT_EQ(configured.port, c.port) << '"' << c.text << '"';
+        EXPECT_TRUE(configured.report.portFound);
+    }
+}
+
+TEST(Configuration, AddressLengths) {
+    struct Case {
+        const char* address;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"192.168.1.1", true},        // 11 characters
+        {"192.168.100.200", true},    // 15, the longest dotted IPv4 address
+        {"192.168.100.2000", false},  // 16: no room for the NUL
+        {"a.very.long.host.name.example", false},
+    };
+    for (const Case& c : cases) {
+        Configured configured("<c><il2host ipAddress=\"" + std::string(c.address) + "\"/></c>");
+        EXPECT_EQ(configured.report.addressTooLong, !c.fits) << c.address;
+        EXPECT_STREQ(configured.buffer, c.fits ? c.address : "") << c.address;
+        EXPECT_EQ(configured.report.rejectedAddress, c.fits ? "" : c.address);
+        EXPECT_FALSE(configured.report.portFound);
+        EXPECT_EQ(configured.port, 4242);
+    }
+}
+
+TEST(Configuration, TooLongAddressStaysReportedAfterAGoodOne) {
+    Configured c(
+        "<c><il2host ipAddress=\"10.0.0.1\"/>"
+        "<il2host ipAddress=\"1234567890.1234567\"/>"
+        "<il2host ipAddress=\"10.0.0.2\"/>"
+        "<il2host ipAddress=\"another.too.long.one\"/></c>");
+    EXPECT_STREQ(c.buffer, "10.0.0.2");
+    EXPECT_TRUE(c.report.addressTooLong);
+    EXPECT_EQ(c.report.rejectedAddress, "1234567890.1234567");
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+#include "device/direct_output_loader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "platform/debug_output.h"
+#include "platform/registry.h"
+
+namespace {
+
+const wchar_t kKeyPath[] = L"SOFTWARE\\Saitek\\DirectOutput";
+const wchar_t kValueName[] = L"DirectOutputX86";
+// Room for 4095 characters: one less than the buffer, so that the text read
+// always ends with a zero.
+constexpr size_t kBufferChars = 4096;
+constexpr uint32_t kBufferRoom = (kBufferChars - 1) * sizeof(wchar_t);
+
+template <typename Function>
+void bind(platform::LibraryHandle module, const char* name, Function& entry) {
+    // The symbol is called only through the type it was declared with.
+    entry = reinterpret_cast<Function>(platform::findSymbol(module, name));
+}
+
+}  // namespace
+
+DirectOutputLoader::DirectOutputLoader() {
+    std::unique_ptr<wchar_t[]> wszFilename;
+    if (!GetDirectOutputFileName(wszFilename)) {
+        platform::debugOutput(L"GetDirectOutputFileName failed\n");
+        return;
+    }
+    platform::debugOutput(L"DirectOutput.dll filename : ");
+    platform::debugOutput(wszFilename.get());
+    platform::debugOutput(L"\n");
+    module = platform::loadLibrary(wszFilename.get());
+    if (module == nullptr) {
+        platform::debugOutput(L"LoadLibrary failed\n");
+        return;
+    }
+    bindEntryPoints();
+}
+
+DirectOutputLoader::~DirectOutputLoader() {
+    if (module != nullptr) {
+        platform::freeLibrary(module);
+        module = nullptr;
+    }
+}
+
+void DirectOutputLoader::bindEntryPoints() {
+    bind(module, "DirectOutput_Initialize", DirectOutput_Initialize);
+    bind(module, "DirectOutput_Deinitialize", DirectOutput_Deinitialize);
+    bind(module, "DirectOutput_RegisterDeviceChangeCallback",
+         DirectOutput_RegisterDeviceChangeCallback);
+    bind(module, "DirectOutput_Enumerate", DirectOutput_Enumerate);
+    bind(module, "DirectOutput_GetDeviceType", DirectOutput_GetDeviceType);
+    bind(module, "DirectOutput_GetDeviceInstance", DirectOutput_GetDeviceInstance);
+    bind(module, "DirectOutput_RegisterSoftButtonChangeCallback",
+         DirectOutput_RegisterSoftButtonChangeCallback);
+    bind(module, "DirectOutput_RegisterPageChangeCallback",
+         DirectOutput_RegisterPageChangeCallback);
+    bind(module, "DirectOutput_AddPage", DirectOutput_AddPage);
+    bind(module, "DirectOutput_RemovePage", DirectOutput_RemovePage);
+    bind(module, "DirectOutput_SetLed", DirectOutput_SetLed);
+    bind(module, "DirectOutput_SetString", DirectOutput_SetString);
+    bind(module, "DirectOutput_SetImage", DirectOutput_SetImage);
+    bind(module, "DirectOutput_SetProfile", DirectOutput_SetProfile);
+}
+
+bool DirectOutputLoader::GetDirectOutputFileName(std::unique_ptr<wchar_t[]>& path) {
+    platform::RegistryKey key;
+    if (!key.open(kKeyPath)) {
+        return false;
+    }
+    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[kBufferChars]());
+    uint32_t size = kBufferRoom;
+    bool result = false;
+    if (buffer != nullptr && key.queryValue(kValueName, buffer.get(), &size)) {
+        // Zero-filled and one character longer than the value, so the copy is
+        // terminated even when the stored value was not.
+        std::unique_ptr<wchar_t[]> copy(new (std::nothrow) wchar_t[size / sizeof(wchar_t) + 1]());
+        if (copy != nullptr) {
+            std::memcpy(copy.get(), buffer.get(), size);
+            path = std::move(copy);
+            result = true;
+        }
+    }
+    key.close();
+    return result;
+}
+
+void DirectOutputLoader::reportResult(int32_t result, const char* operation) {
+    if (result >= 0) {
+        return;
+    }
+    // Bounded: an operation name of any length cannot overrun the buffer.
+    char tszBuf[1024] = {};
+    std::snprintf(tszBuf, sizeof tszBuf, "%s returned hr = %08X\n", operation,
+                  static_cast<unsigned int>(static_cast<uint32_t>(result)));
+    platform::debugOutput(tszBuf);
+}
+
+int32_t DirectOutputLoader::Initialize(const wchar_t* applicationName) const {
+    if (module == nullptr || DirectOutput_Initialize == nullptr) {
+        return E_NOTIMPL;
+    }
+    return DirectOutput_Initialize(applicationName);
+}
+
+int32_t DirectOutputLoader::RegisterDeviceChangeCallback(DirectOutputDeviceChangeCallback callback,
+                                                         void* context) const {
+    if (module == nullptr || DirectOutput_RegisterDeviceChangeCallback == nullptr) {
+        return E_NOTIMPL;
+    }
+    return DirectOutput_RegisterDeviceChangeCallback(callback, context);
+}
+
+int32_t DirectOutputLoader::Enumerate() const {
+    if (module == nullptr || DirectOutput_Enumerate == nullptr) {
+        return E_NOTIMPL;
+    }
+    return DirectOutput_Enumerate();
+}
+
+int32_t DirectOutputLoader::AddPage(void* device, uint32_t page, const wchar_t* name,
+                                    uint32_t flags) const {
+    if (module == nullptr || DirectOutput_AddPage == nullptr) {
+        return E_NOTIMPL;
+    }
+    return DirectOutput_AddPage(device, page, name, flags);
+}
+
+int32_t DirectOutputLoader::SetString(void* device, uint32_t page, uint32_t line, uint32_t length,
+                                      const wchar_t* text) const {
+    if (module == nullptr || DirectOutput_SetString == nullptr) {
+        return E_NOTIMPL;
+    }
+    return DirectOutput_SetString(device, page, line, length, text);
+}

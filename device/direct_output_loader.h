@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "device/direct_output.h"
+#include "platform/library.h"
+
+// The display vendor's library, found through the registry and loaded at run
+// time, with its entry points bound by name. The loader owns the loaded
+// library and frees it when destroyed. Everything is decided in the
+// constructor and read-only afterwards, so the loader needs no lock.
+//
+// The wrappers call their entry point with the arguments given and return its
+// result; when the library or the entry point is missing they call nothing
+// and return E_NOTIMPL, so that callers need only one kind of error check.
+class DirectOutputLoader {
+  public:
+    // Never fails: a missing registry value or library leaves the loader
+    // empty, with a line on the debugger output.
+    DirectOutputLoader();
+    ~DirectOutputLoader();
+    DirectOutputLoader(const DirectOutputLoader&) = delete;
+    DirectOutputLoader& operator=(const DirectOutputLoader&) = delete;
+
+    // Reads the library's full path from the registry. On true, `path` holds
+    // a new terminated wide string (always terminated, even when the stored
+    // value is not); on false it is left alone.
+    static bool GetDirectOutputFileName(std::unique_ptr<wchar_t[]>& path);
+
+    // Writes "<operation> returned hr = <result in hex>\n" to the debugger
+    // output when `result` is negative; nothing otherwise.
+    static void reportResult(int32_t result, const char* operation);
+
+    int32_t Initialize(const wchar_t* applicationName) const;
+    int32_t RegisterDeviceChangeCallback(DirectOutputDeviceChangeCallback callback,
+                                         void* context) const;
+    int32_t Enumerate() const;
+    int32_t AddPage(void* device, uint32_t page, const wchar_t* name, uint32_t flags) const;
+    int32_t SetString(void* device, uint32_t page, uint32_t line, uint32_t length,
+                      const wchar_t* text) const;
+
+    bool loaded() const { return module != nullptr; }
+
+  private:
+    void bindEntryPoints();
+
+    platform::LibraryHandle module = nullptr;
+    // One pointer per entry point, named after it; null when not exported.
+    DirectOutputInitializeFn DirectOutput_Initialize = nullptr;
+    DirectOutputDeinitializeFn DirectOutput_Deinitialize = nullptr;
+    DirectOutputRegisterDeviceChangeCallbackFn DirectOutput_RegisterDeviceChangeCallback = nullptr;
+    DirectOutputEnumerateFn DirectOutput_Enumerate = nullptr;
+    DirectOutputGetDeviceTypeFn DirectOutput_GetDeviceType = nullptr;
+    DirectOutputGetDeviceInstanceFn DirectOutput_GetDeviceInstance = nullptr;
+    DirectOutputRegisterSoftButtonChangeCallbackFn DirectOutput_RegisterSoftButtonChangeCallback =
+        nullptr;
+    DirectOutputRegisterPageChangeCallbackFn DirectOutput_RegisterPageChangeCallback = nullptr;
+    DirectOutputAddPageFn DirectOutput_AddPage = nullptr;
+    DirectOutputRemovePageFn DirectOutput_RemovePage = nullptr;
+    DirectOutputSetLedFn DirectOutput_SetLed = nullptr;
+    DirectOutputSetStringFn DirectOutput_SetString = nullptr;
+    DirectOutputSetImageFn DirectOutput_SetImage = nullptr;
+    DirectOutputSetProfileFn DirectOutput_SetProfile = nullptr;
+};

@@ -1,0 +1,236 @@
+#include "device/mfd.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "device/device_test_fixture.h"
+
+namespace {
+
+void* const kVirtualDevice = reinterpret_cast<void*>(uintptr_t{1});
+
+class MfdTest : public DeviceTest {
+  protected:
+    // The record from the call after start-up on.
+    std::vector<std::string> callsAfterStartup() const {
+        std::vector<std::string> lines = recordLines();
+        return std::vector<std::string>(lines.begin() + std::min<size_t>(4, lines.size()),
+                                        lines.end());
+    }
+};
+
+TEST_F(MfdTest, StartupTalksToTheLibraryInOrder) {
+    testing::internal::CaptureStdout();
+    MFD mfd;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Initialization MFD OK\n");
+    const std::vector<std::string> expected = {"Initialize \"MFD\"", "RegisterDeviceChangeCallback",
+                                               "Enumerate", "AddPage 0x1 0 \"PAGE00\" 1"};
+    EXPECT_EQ(recordLines(), expected);
+    EXPECT_EQ(MFD::deviceHandle.load(), kVirtualDevice);
+    EXPECT_EQ(MFD::lastResult, 0);
+    // Nothing failed, so the debugger output holds only the library's name.
+    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n");
+}
+
+TEST_F(MfdTest, PagesAreAddedInOrderWhenFirstWritten) {
+    testing::internal::CaptureStdout();
+    MFD mfd;
+    mfd.setString(2, 0, "two");
+    mfd.setString(1, 2, "one");
+    mfd.setString(0, 1, "zero");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Initialization MFD OK\n");
+    const std::vector<std::string> expected = {
+        "AddPage 0x1 1 \"PAGE01\" 0", "AddPage 0x1 2 \"PAGE02\" 0", "SetString 0x1 2 0 3 \"two\"",
+        "SetString 0x1 1 2 3 \"one\"", "SetString 0x1 0 1 4 \"zero\""};
+    EXPECT_EQ(callsAfterStartup(), expected);
+    EXPECT_STREQ(mfd.storedText(2, 0), "two");
+    EXPECT_EQ(mfd.storedText(2, 1), nullptr);
+    EXPECT_EQ(mfd.storedText(3, 0), nullptr);
+}
+
+TEST_F(MfdTest, PagesGrowBeyondNine) {
+    testing::internal::CaptureStdout();
+    MFD mfd;
+    mfd.setString(11, 2, "far");
+    testing::internal::GetCapturedStdout();
+    std::vector<std::string> calls = callsAfterStartup();
+    ASSERT_EQ(calls.size(), 12u);
+    EXPECT_EQ(calls[0], "AddPage 0x1 1 \"PAGE01\" 0");
+    EXPECT_EQ(calls[8], "AddPage 0x1 9 \"PAGE09\" 0");
+    EXPECT_EQ(calls[9], "AddPage 0x1 10 \"PAGE10\" 0");
+    EXPECT_EQ(calls[10], "AddPage 0x1 11 \"PAGE11\" 0");
+    EXPECT_EQ(calls[11], "SetString 0x1 11 2 3 \"far\"");
+    EXPECT_STREQ(mfd.storedText(11, 2), "far");
+}
+
+TEST_F(MfdTest, EveryWriteReachesTheDeviceWithItsWideLength) {
+    testing::internal::CaptureStdout();
+    MFD mfd;
+    const char* texts[] = {"ALT 1000.0 ft", "ALT 1000.0 ft", "", "12345678901234567890",
+                           // UTF-8 from config.xml, then a Latin-1 aircraft name.
+                           "\xC3\xA9l\xC3\xA9v D\351fi"};
+    for (const char* text : texts) {
+        mfd.setString(0, 0, text);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Initialization MFD OK\n");
+    const std::vector<std::string> expected = {
+        "SetString 0x1 0 0 13 \"ALT 1000.0 ft\"", "SetString 0x1 0 0 13 \"ALT 1000.0 ft\"",
+        "SetString 0x1 0 0 0 \"\"", "SetString 0x1 0 0 20 \"12345678901234567890\"",
+        "SetString 0x1 0 0 9 \"\xC3\xA9l\xC3\xA9v D\xC3\251fi\""};
+    EXPECT_EQ(callsAfterStartup(), expected);
+}
+
+TEST_F(MfdTest, IndicesOutsideTheDisplayAreIgnored) {
+    testing::internal::CaptureStdout();
+    MFD mfd;
+    mfd.setString(-1, 0, "x");
+    mfd.setString(0, -1, "x");
+    mfd.setString(0, 3, "x");
+    mfd.setString(1, 3, "x");
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(callsAfterStartup().empty());
+}
+
+TEST_F(MfdTest, AFailedWriteIsPrintedReportedAndKept) {
+    setenv("VIRTUALMFD_FAIL_SETSTRING", "1", 1);
+    testing::internal::CaptureStdout();
+    MFD mfd;
+    mfd.setString(0, 2, "kept");
+    mfd.setString(0, 2, "kept");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Initialization MFD OK\n"
+              "setString failed. error : -2147467263\n"
+              "setString failed. error : -2147467263\n");
+    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH
+                             "\n"
+                             "SetString returned hr = 80004001\n"
+                             "SetString returned hr = 80004001\n");
+    EXPECT_EQ(MFD::lastResult, E_NOTIMPL);
+    EXPECT_STREQ(mfd.storedText(0, 2), "kept");
+    EXPECT_EQ(callsAfterStartup().size(), 2u);
+}
+
+TEST_F(MfdTest, AfterTheDeviceLeavesWritesGoOnWithoutIt) {
+    testing::internal::CaptureStdout();
+    MFD mfd;
+    MFD::onDeviceChange(kVirtualDevice, false, nullptr);
+    mfd.setString(1, 0, "gone");
+    // The library refuses the null handle (E_HANDLE); page 1 counts as created all the same.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Initialization MFD OK\n"
+              "setString failed. error : -2147024890\n");
+    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH
+                             "\n"
+                             "AddPage returned hr = 80070006\n"
+                             "SetString returned hr = 80070006\n");
+    const std::vector<std::string> expected = {"AddPage 0x0 1 \"PAGE01\" 0",
+                                               "SetString 0x0 1 0 4 \"gone\""};
+    EXPECT_EQ(callsAfterStartup(), expected);
+
+    // The device comes back: only pages not yet created are added to it.
+    MFD::onDeviceChange(kVirtualDevice, true, nullptr);
+    testing::internal::CaptureStdout();
+    mfd.setString(1, 1, "back");
+    mfd.setString(2, 0, "new");
+    testing::internal::GetCapturedStdout();
+    std::vector<std::string> calls = callsAfterStartup();
+    ASSERT_EQ(calls.size(), 5u);
+    EXPECT_EQ(calls[2], "SetString 0x1 1 1 4 \"back\"");
+    EXPECT_EQ(calls[3], "AddPage 0x1 2 \"PAGE02\" 0");
+}
+
+TEST_F(MfdTest, ALibraryLackingSetStringStillStarts) {
+    registerLibrary(PARTIALMFD_PATH);
+    testing::internal::CaptureStdout();
+    MFD mfd;
+    mfd.setString(0, 0, "x");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Initialization MFD OK\n"
+              "setString failed. error : -2147467263\n");
+    EXPECT_EQ(MFD::deviceHandle.load(), reinterpret_cast<void*>(uintptr_t{2}));
+}
+
+TEST(MfdDeviceChange, TheFirstDeviceWinsUntilItLeaves) {
+    void* const a = reinterpret_cast<void*>(uintptr_t{0xA});
+    void* const b = reinterpret_cast<void*>(uintptr_t{0xB});
+    const struct {
+        void* device;
+        bool added;
+        void* held;  // the device in use afterwards
+    } events[] = {
+        {a, false, nullptr},  // a removal while none is held
+        {a, true, a},         // the first arrival wins
+        {b, true, a},         // a later one is ignored
+        {b, false, a},        // so is the removal of another device
+        {a, true, a},         // and a repeated arrival of ours
+        {a, false, nullptr},  // the removal of ours clears it
+        {b, true, b},         // and the next arrival wins
+    };
+    MFD::deviceHandle = nullptr;
+    for (const auto& e : events) {
+        MFD::onDeviceChange(e.device, e.added, nullptr);
+        EXPECT_EQ(MFD::deviceHandle.load(), e.held)
+            << e.device << (e.added ? " added" : " removed");
+    }
+    MFD::deviceHandle = nullptr;
+}
+
+// Constructs an MFD with standard input at its end and standard output in
+// `outputPath`, so that the console line can be compared byte for byte.
+void constructWithOutputIn(const std::string& outputPath) {
+    if (std::freopen(kNullDevice, "r", stdin) == nullptr ||
+        std::freopen(outputPath.c_str(), "w", stdout) == nullptr) {
+        return;
+    }
+    MFD mfd;
+}
+
+struct StartupFailure {
+    const char* name;
+    const char* variable;  // set to "1", if any
+    bool registered;
+    const char* console;
+    const char* debug;  // a line the debugger output ends with
+};
+
+class MfdStartupFailureTest : public MfdTest,
+                              public ::testing::WithParamInterface<StartupFailure> {};
+
+TEST_P(MfdStartupFailureTest, WaitsForAKeyAndEnds) {
+    const StartupFailure& c = GetParam();
+    if (c.variable != nullptr) {
+        setenv(c.variable, "1", 1);
+    }
+    if (!c.registered) {
+        registerLibrary("");
+    }
+    std::string output = file("stdout.txt");
+    EXPECT_EXIT(constructWithOutputIn(output), ::testing::ExitedWithCode(255), "");
+    EXPECT_EQ(readFile(output), c.console);
+    std::string debug = debugOutput();
+    EXPECT_GE(debug.size(), std::string(c.debug).size());
+    EXPECT_EQ(debug.substr(debug.size() - std::min(debug.size(), std::string(c.debug).size())),
+              c.debug);
+    for (const std::string& line : recordLines()) {
+        EXPECT_EQ(line.find("AddPage"), std::string::npos) << "no page without a device";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Device, MfdStartupFailureTest,
+    ::testing::Values(StartupFailure{"NoRegistryEntry", nullptr, false,
+                                     "Failed to initialize DirectOutput, press any key to quit\n",
+                                     "GetDirectOutputFileName failed\n"},
+                      StartupFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", true,
+                                     "Failed to initialize DirectOutput, press any key to quit\n",
+                                     "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n"},
+                      StartupFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", true,
+                                     "No DirectOutput devices found, press any key to quit\n",
+                                     "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+// The wide text that the display library takes, from the program's 8-bit
+// text. The texts of config.xml reach us as UTF-8 from the XML parser, while
+// the aircraft's name comes from the simulator in the system's 8-bit code
+// page, and one line may hold both: every valid UTF-8 sequence is decoded as
+// UTF-8 and every other byte as a character of the 8-bit code page. A null
+// text gives an empty one.
+std::wstring toWide(const char* text);

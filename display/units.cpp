@@ -1,0 +1,129 @@
+#include "display/units.h"
+
+#include <cstring>
+
+namespace {
+
+// Indexed by unit code; code 0 ("none") is a unit text but has no label.
+constexpr const char* kUnitTexts[] = {"none", "kmph", "mps", "dg",  "dgps",
+                                      "m",    "km",   "kn",  "mph", "ft"};
+constexpr UnitCode kUnitTextCount = sizeof kUnitTexts / sizeof kUnitTexts[0];
+
+struct NativeUnitEntry {
+    const char* valueName;
+    UnitCode unit;
+};
+
+constexpr NativeUnitEntry kNativeUnits[] = {
+    {"speedometer_indicated", kUnitKmph},
+    {"altimeter", kUnitM},
+    {"variometer", kUnitMps},
+    {"slip", kUnitDg},
+    {"turn", kUnitNone},
+    {"flaps", kUnitNone},
+    {"aileron", kUnitNone},
+    {"propPitch", kUnitNone},
+    {"aileronTrim", kUnitNone},
+    {"elevatorTrim", kUnitNone},
+    {"rudderTrim", kUnitNone},
+};
+
+// The constants are deliberately the display's own rounded figures (1.61 km to the mile, 0.304 m
+// to the foot), and each result is computed in double precision in the order written: the shown
+// digits depend on both.
+constexpr double kMetresPerKilometre = 1000.0;
+constexpr double kSecondsPerHour = 3600.0;
+constexpr double kKilometresPerNauticalMile = 1.852;
+constexpr double kKilometresPerMile = 1.61;
+constexpr double kMetresPerFoot = 0.304;
+
+float fromKmph(float value, UnitCode to) {
+    const double v = value;
+    switch (to) {
+        case kUnitMps:
+            return static_cast<float>(v * kMetresPerKilometre / kSecondsPerHour);
+        case kUnitKn:
+            return static_cast<float>(v / kKilometresPerNauticalMile);
+        case kUnitMph:
+            return static_cast<float>(v / kKilometresPerMile);
+        default:
+            return -1.0f;
+    }
+}
+
+float fromMps(float value, UnitCode to) {
+    const double v = value;
+    switch (to) {
+        case kUnitKmph:
+            return static_cast<float>(v / kMetresPerKilometre * kSecondsPerHour);
+        case kUnitKn:
+        case kUnitMph:
+            // Two steps by way of km/h, narrowed in between: the shown digits depend on it.
+            return fromKmph(fromMps(value, kUnitKmph), to);
+        default:
+            return -1.0f;
+    }
+}
+
+float fromMetres(float value, UnitCode to) {
+    const double v = value;
+    switch (to) {
+        case kUnitKm:
+            return static_cast<float>(v / kMetresPerKilometre);
+        case kUnitFt:
+            return static_cast<float>(v / kMetresPerFoot);
+        default:
+            return -1.0f;
+    }
+}
+
+}  // namespace
+
+UnitCode unitCodeOf(const char* unit) {
+    if (unit == nullptr) {
+        return kUnitUnknown;
+    }
+    for (UnitCode code = 0; code < kUnitTextCount; ++code) {
+        if (std::strcmp(unit, kUnitTexts[code]) == 0) {
+            return code;
+        }
+    }
+    return kUnitUnknown;
+}
+
+const char* unitLabel(UnitCode code) {
+    if (code <= kUnitNone || code >= kUnitTextCount) {
+        return "";
+    }
+    return kUnitTexts[code];
+}
+
+UnitCode nativeUnit(const char* valueName) {
+    if (valueName == nullptr) {
+        return kUnitUnknown;
+    }
+    for (const NativeUnitEntry& entry : kNativeUnits) {
+        if (std::strcmp(valueName, entry.valueName) == 0) {
+            return entry.unit;
+        }
+    }
+    return kUnitUnknown;
+}
+
+float convertUnit(float value, UnitCode from, UnitCode to) {
+    if (from == to) {
+        return value;
+    }
+    switch (from) {
+        case kUnitNone:
+            return value;
+        case kUnitKmph:
+            return fromKmph(value, to);
+        case kUnitMps:
+            return fromMps(value, to);
+        case kUnitM:
+            return fromMetres(value, to);
+        default:
+            return -1.0f;
+    }
+}

@@ -1,0 +1,75 @@
+#include "platform/process.h"
+
+#include <conio.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+// mingw-w64's printf locks the stream with a _lock_file of its own, which
+// takes a lock from the table of Microsoft's msvcrt.dll by its index there.
+// Wine's msvcrt numbers that table differently, so under Wine a printf on one
+// thread and an fputs on another mixed their characters within one line.
+// These take the place of mingw-w64's pair and call the functions that
+// msvcrt.dll exports (every msvcrt.dll since Windows XP does); the linker
+// prefers them because this object is in every program that ends through
+// exitFailure. The runtime headers declare the pair as imported, which is
+// exactly what is not meant here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
+extern "C" {
+
+using StreamLockFunction = void(__cdecl*)(FILE*);
+
+static StreamLockFunction runtimeFunction(const char* name) {
+    FARPROC function = GetProcAddress(GetModuleHandleA("msvcrt.dll"), name);
+    return reinterpret_cast<StreamLockFunction>(reinterpret_cast<void (*)()>(function));
+}
+
+void __cdecl _lock_file(FILE* stream) {
+    static const StreamLockFunction lock = runtimeFunction("_lock_file");
+    lock(stream);
+}
+
+void __cdecl _unlock_file(FILE* stream) {
+    static const StreamLockFunction unlock = runtimeFunction("_unlock_file");
+    unlock(stream);
+}
+
+}  // extern "C"
+#pragma GCC diagnostic pop
+
+namespace platform {
+
+void setUpConsole() {
+    // The Microsoft C runtime has no line buffering (_IOLBF means full
+    // buffering), so a line would sit in the buffer until it fills, and the
+    // program never ends in an orderly way that would flush it. Unbuffered,
+    // each line reaches the console or pipe while the program runs.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
+}
+
+void exitFailure() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // TerminateProcess, not ExitProcess: the latter runs the loaded DLLs'
+    // detach code after it has stopped the other threads, which may deadlock
+    // on a lock one of them held. Nothing of the program runs after this.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(-1));
+    std::_Exit(-1);
+}
+
+void waitForKey() {
+    // _getch reads the console itself, not standard input, and would wait
+    // forever without one; GetConsoleMode tells a real console from a pipe,
+    // a file or NUL (which the C runtime's _isatty takes for a terminal).
+    DWORD mode;
+    if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) {
+        _getch();
+    } else {
+        std::getchar();  // EOF at once when standard input is closed
+    }
+}
+
+}  // namespace platform

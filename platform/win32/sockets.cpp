@@ -1,0 +1,122 @@
+#include "platform/sockets.h"
+
+// winsock2.h must come before windows.h, which would bring the old winsock.h.
+#include <windows.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+namespace platform {
+namespace {
+
+// Not in every mingw-w64 release of mstcpip.h.
+#ifndef SIO_UDP_CONNRESET
+#define SIO_UDP_CONNRESET _WSAIOW(IOC_VENDOR, 12)
+#endif
+
+// The error of this thread's last failed call, kept apart from the system's
+// last-error value, which any other call (a printf, say) may overwrite
+// before the caller asks for it. The sender and the receiver thread each
+// keep their own.
+thread_local int lastErrorNumber = 0;
+
+int recordError() {
+    lastErrorNumber = WSAGetLastError();
+    return lastErrorNumber;
+}
+
+// Decides, right after the failed call, what the caller is to make of it. A
+// connected UDP socket whose peer has no listener learns so from the ICMP
+// answer to an earlier send: Windows reports WSAECONNRESET, Wine reports
+// WSAETIMEDOUT and then WSAECONNREFUSED; all mean the simulator is not running.
+Transfer failure() {
+    switch (recordError()) {
+        case WSAEMSGSIZE:
+            return {TransferStatus::kTooLong, -1};
+        case WSAECONNRESET:
+        case WSAECONNREFUSED:
+        case WSAETIMEDOUT:
+            return {TransferStatus::kPeerUnreachable, -1};
+        default:
+            return {TransferStatus::kFailed, -1};
+    }
+}
+
+class WinsockApi : public SocketApi {
+  public:
+    int startup(uint16_t version) override {
+        WSADATA data;
+        return WSAStartup(version, &data);
+    }
+
+    void cleanup() override { WSACleanup(); }
+
+    int lastError() override { return lastErrorNumber; }
+
+    bool parseAddress(const char* text, uint32_t* address) override {
+        in_addr parsed;
+        if (inet_pton(AF_INET, text, &parsed) != 1) {
+            return false;
+        }
+        *address = parsed.s_addr;
+        return true;
+    }
+
+    uint16_t hostToNetworkPort(uint16_t port) override { return htons(port); }
+
+    SocketHandle openDatagramSocket() override {
+        SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        if (s == INVALID_SOCKET) {
+            recordError();
+            return kInvalidSocket;
+        }
+        // Without this, an ICMP "port unreachable" for one of our queries
+        // makes the next receive fail although the socket still works; the
+        // simulator may simply not be running yet. Failure here changes
+        // nothing that matters, so it is not reported.
+        BOOL report = FALSE;
+        DWORD returned = 0;
+        WSAIoctl(s, SIO_UDP_CONNRESET, &report, sizeof report, nullptr, 0, &returned, nullptr,
+                 nullptr);
+        return static_cast<SocketHandle>(s);
+    }
+
+    int connect(SocketHandle s, uint32_t address, uint16_t port) override {
+        sockaddr_in peer = {};
+        peer.sin_family = AF_INET;
+        peer.sin_port = port;
+        peer.sin_addr.s_addr = address;
+        int result = ::connect(static_cast<SOCKET>(s), reinterpret_cast<const sockaddr*>(&peer),
+                               sizeof peer);
+        if (result == SOCKET_ERROR) {
+            recordError();
+            return -1;
+        }
+        return 0;
+    }
+
+    Transfer send(SocketHandle s, const char* data, int length) override {
+        int count = ::send(static_cast<SOCKET>(s), data, length, 0);
+        return count == SOCKET_ERROR ? failure() : Transfer{TransferStatus::kOk, count};
+    }
+
+    Transfer receive(SocketHandle s, char* buffer, int capacity) override {
+        // A datagram longer than `capacity` fails with WSAEMSGSIZE; its
+        // first bytes are in the buffer, the rest is lost.
+        int count = ::recv(static_cast<SOCKET>(s), buffer, capacity, 0);
+        return count == SOCKET_ERROR ? failure() : Transfer{TransferStatus::kOk, count};
+    }
+
+    void close(SocketHandle s) override { closesocket(static_cast<SOCKET>(s)); }
+
+    int hostNotFoundError() override { return WSAHOST_NOT_FOUND; }
+};
+
+}  // namespace
+
+SocketApi& systemSockets() {
+    // Never destroyed: threads may still use it while the process ends.
+    static auto* api = new WinsockApi();
+    return *api;
+}
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+#include "simlink/il2connection.h"
+
+#include <cstdio>
+
+#include "platform/process.h"
+
+namespace {
+
+constexpr uint16_t kSocketVersion = 0x0202;  // 2.2
+
+[[noreturn]] void failConstruction(platform::SocketApi& sockets) {
+    sockets.cleanup();
+    platform::exitFailure();
+}
+
+}  // namespace
+
+IL2Connection::IL2Connection(const char* address, uint16_t port, platform::SocketApi& sockets)
+    : sockets_(sockets), port_(port) {
+    int startupError = sockets_.startup(kSocketVersion);
+    if (startupError != 0) {
+        std::fprintf(stderr, "WSAStartup error : %d\n", startupError);
+        failConstruction(sockets_);
+    }
+    // Only a dotted address is taken, and it is connected to as it stands: a
+    // reverse look-up would refuse reachable addresses that have no name and
+    // stall on a slow resolver, and a name would send the queries elsewhere.
+    uint32_t serverAddress = 0;
+    if (!sockets_.parseAddress(address, &serverAddress)) {
+        std::fprintf(stderr, "Cannot resolve %s. Error : %d\n", address,
+                     sockets_.hostNotFoundError());
+        failConstruction(sockets_);
+    }
+    socket_ = sockets_.openDatagramSocket();
+    if (socket_ == platform::kInvalidSocket) {
+        std::fprintf(stderr, "Cannot open socket. Error :%d\n", sockets_.lastError());
+        failConstruction(sockets_);
+    }
+    if (sockets_.connect(socket_, serverAddress, sockets_.hostToNetworkPort(port)) == -1) {
+        std::fprintf(stderr, "Cannot connect socket to server. Error : %d\n", sockets_.lastError());
+        failConstruction(sockets_);
+    }
+    std::snprintf(address_, sizeof address_, "%s", address);
+    std::printf("Socket connected to server [%s : %d]\n", address, static_cast<int>(port));
+}
+
+IL2Connection::~IL2Connection() {
+    sockets_.close(socket_);
+    sockets_.cleanup();
+}
+
+int IL2Connection::sendData(const char* data, int length) {
+    platform::Transfer sent = sockets_.send(socket_, data, length);
+    if (sent.status == platform::TransferStatus::kPeerUnreachable) {
+        peerUnreachable();
+        // The report of an earlier query's "port unreachable" took this send's
+        // place, and the datagram did not leave; one more try sends it, so
+        // that a simulator that has just come back gets every query.
+        sent = sockets_.send(socket_, data, length);
+        if (sent.status == platform::TransferStatus::kPeerUnreachable) {
+            return 0;
+        }
+    }
+    if (sent.status != platform::TransferStatus::kOk) {
+        failTransfer("send");
+    }
+    return sent.count;
+}
+
+int IL2Connection::recData(char* buffer, int capacity) {
+    for (;;) {
+        platform::Transfer received = sockets_.receive(socket_, buffer, capacity);
+        switch (received.status) {
+            case platform::TransferStatus::kOk:
+                peerAnswered();
+                return received.count;
+            case platform::TransferStatus::kTooLong:
+                // No answer is that long; a cut one would be parsed wrongly.
+                peerAnswered();
+                break;
+            case platform::TransferStatus::kPeerUnreachable:
+                // Each such report stands for one query that went out, so
+                // receiving again blocks until the next answer or report.
+                peerUnreachable();
+                break;
+            case platform::TransferStatus::kFailed:
+                failTransfer("recv");
+        }
+    }
+}
+
+void IL2Connection::failTransfer(const char* call) {
+    int error = sockets_.lastError();
+    std::fprintf(stderr, "%s() failed with error : %d\n", call, error);
+    sockets_.close(socket_);
+    sockets_.cleanup();
+    platform::exitFailure();
+}
+
+void IL2Connection::peerUnreachable() {
+    if (peerAnswering_.exchange(false)) {
+        std::printf("Simulator not answering on %s : %d, polling goes on\n", address_,
+                    static_cast<int>(port_));
+    }
+}
+
+void IL2Connection::peerAnswered() {
+    if (!peerAnswering_.exchange(true)) {
+        std::printf("Simulator answering again\n");
+    }
+}

@@ -1,0 +1,452 @@
+#include "simlink/il2connection.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <future>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <thread>
+
+#include "tools/flightmfd_sim/udp_endpoint.h"
+
+namespace {
+
+using platform::SocketHandle;
+using platform::Transfer;
+using platform::TransferStatus;
+
+// A socket layer that fails the step it is told to, with the error number it
+// is told to. Death tests see close and cleanup as lines on standard error
+// between the message and the end, so the order of clean-up can be matched.
+class FakeSockets : public platform::SocketApi {
+  public:
+    struct Datagram {
+        TransferStatus status;
+        std::string data;
+    };
+
+    int startupResult = 0;
+    bool openFails = false;
+    bool connectFails = false;
+    std::deque<TransferStatus> sendResults;  // kOk once they run out
+    std::deque<Datagram> datagrams;
+    int failureError = 0;  // lastError() after a failed step
+    int hostNotFound = 11001;
+    bool traceOnStderr = false;
+
+    int sendCalls = 0;
+    uint32_t connectedAddress = 0;
+    uint16_t connectedPort = 0;
+
+    int startup(uint16_t version) override {
+        EXPECT_EQ(version, 0x0202);
+        return startupResult;
+    }
+    void cleanup() override {
+        trace("[cleanup]\n");
+        lastError_ = 0;  // the error must have been read before this
+    }
+    int lastError() override { return lastError_; }
+    bool parseAddress(const char* text, uint32_t* address) override {
+        return platform::systemSockets().parseAddress(text, address);
+    }
+    uint16_t hostToNetworkPort(uint16_t port) override {
+        return platform::systemSockets().hostToNetworkPort(port);
+    }
+    SocketHandle openDatagramSocket() override {
+        return openFails ? fail(platform::kInvalidSocket) : kHandle;
+    }
+    int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
+        EXPECT_EQ(socket, kHandle);
+        connectedAddress = address;
+        connectedPort = port;
+        return connectFails ? fail(-1) : 0;
+    }
+    Transfer send(SocketHandle socket, const char*, int length) override {
+        EXPECT_EQ(socket, kHandle);
+        ++sendCalls;
+        TransferStatus status = TransferStatus::kOk;
+        if (!sendResults.empty()) {
+            status = sendResults.front();
+            sendResults.pop_front();
+        }
+        return transfer(status, length);
+    }
+    Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
+        EXPECT_EQ(socket, kHandle);
+        if (datagrams.empty()) {
+            ADD_FAILURE() << "receive called with no datagram left";
+            std::abort();
+        }
+        Datagram next = datagrams.front();
+        datagrams.pop_front();
+        next.data.copy(buffer, static_cast<size_t>(capacity));
+        return transfer(next.status, static_cast<int>(next.data.size()));
+    }
+    void close(SocketHandle socket) override {
+        EXPECT_EQ(socket, kHandle);
+        trace("[close]\n");
+        lastError_ = 0;
+    }
+    int hostNotFoundError() override { return hostNotFound; }
+
+    static constexpr SocketHandle kHandle = 7;
+
+  private:
+    template <typename T>
+    T fail(T result) {
+        lastError_ = failureError;
+        return result;
+    }
+    Transfer transfer(TransferStatus status, int count) {
+        if (status == TransferStatus::kOk) {
+            return Transfer{status, count};
+        }
+        return fail(Transfer{status, -1});
+    }
+    void trace(const char* line) {
+        if (traceOnStderr) {
+            std::fputs(line, stderr);
+        }
+    }
+
+    int lastError_ = 0;
+};
+
+std::string receiveOne(IL2Connection& connection) {
+    char buffer[1024];
+    int length = connection.recData(buffer, sizeof buffer);
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
+// ---- Failure paths, through the fake ----
+
+struct FatalCase {
+    const char* name;
+    void (*arrange)(FakeSockets& sockets);
+    void (*act)(IL2Connection& connection);  // null: construction fails
+    const char* expectedStderr;              // a whole-output regular expression
+};
+
+void PrintTo(const FatalCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+void noAct(IL2Connection&) {}
+
+const FatalCase kFatalCases[] = {
+    {"StartupFails", [](FakeSockets& s) { s.startupResult = 10091; }, nullptr,
+     "^WSAStartup error : 10091\n\\[cleanup\\]\n$"},
+    {"OpenFails",
+     [](FakeSockets& s) {
+         s.openFails = true;
+         s.failureError = 10024;
+     },
+     nullptr, "^Cannot open socket\\. Error :10024\n\\[cleanup\\]\n$"},
+    {"ConnectFails",
+     [](FakeSockets& s) {
+         s.connectFails = true;
+         s.failureError = 10049;
+     },
+     nullptr, "^Cannot connect socket to server\\. Error : 10049\n\\[cleanup\\]\n$"},
+    {"SendFails",
+     [](FakeSockets& s) {
+         s.sendResults = {TransferStatus::kFailed};
+         s.failureError = 10054;
+     },
+     [](IL2Connection& c) { c.sendData("R/30", 4); },
+     "^send\\(\\) failed with error : 10054\n\\[close\\]\n\\[cleanup\\]\n$"},
+    {"SendFailsOnTheSecondTry",
+     [](FakeSockets& s) {
+         s.sendResults = {TransferStatus::kPeerUnreachable, TransferStatus::kFailed};
+         s.failureError = -3;
+     },
+     [](IL2Connection& c) { c.sendData("R/30", 4); },
+     "^send\\(\\) failed with error : -3\n\\[close\\]\n\\[cleanup\\]\n$"},
+    {"ReceiveFails",
+     [](FakeSockets& s) {
+         s.datagrams = {{TransferStatus::kFailed, ""}};
+         s.failureError = 10040;
+     },
+     [](IL2Connection& c) { receiveOne(c); },
+     "^recv\\(\\) failed with error : 10040\n\\[close\\]\n\\[cleanup\\]\n$"},
+};
+
+class IL2ConnectionFatal : public ::testing::TestWithParam<FatalCase> {};
+
+TEST_P(IL2ConnectionFatal, PrintsItsMessageCleansUpAndExits) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const FatalCase& c = GetParam();
+    auto run = [&c] {
+        FakeSockets sockets;
+        sockets.traceOnStderr = true;
+        c.arrange(sockets);
+        IL2Connection connection("127.0.0.1", 20010, sockets);
+        (c.act != nullptr ? c.act : noAct)(connection);
+        std::fputs("[returned]\n", stderr);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(255), c.expectedStderr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fake, IL2ConnectionFatal, ::testing::ValuesIn(kFatalCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+std::string quoted(const std::string& text) {
+    std::string pattern;
+    for (char c : text) {
+        if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) {
+            pattern += '\\';
+        }
+        pattern += c;
+    }
+    return pattern;
+}
+
+TEST(IL2Connection, TextThatIsNotADottedAddressIsNotResolved) {
+    // The number is the platform's "host not found", not whatever the last
+    // failed call left behind; clean-up still comes before the end.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const char* address : {"localhost", "1.2.3.4.5", "127.0.0.1 "}) {
+        FakeSockets sockets;
+        sockets.traceOnStderr = true;
+        sockets.hostNotFound = 11001;
+        EXPECT_EXIT(IL2Connection(address, 20010, sockets), ::testing::ExitedWithCode(255),
+                    "^" + quoted(std::string("Cannot resolve ") + address) +
+                        "\\. Error : 11001\n\\[cleanup\\]\n$")
+            << address;
+    }
+    // The same with the system's sockets, which know no host name either.
+    std::string notFound = std::to_string(platform::systemSockets().hostNotFoundError());
+    for (const char* address : {"localhost", "1.2.3", "256.1.1.1"}) {
+        EXPECT_EXIT(IL2Connection(address, 20010), ::testing::ExitedWithCode(255),
+                    "^" + quoted(std::string("Cannot resolve ") + address) +
+                        "\\. Error : " + notFound + "\n$")
+            << address;
+    }
+}
+
+TEST(IL2Connection, ConnectsToTheParsedAddressAndPrintsThePortUnsigned) {
+    FakeSockets sockets;
+    ::testing::internal::CaptureStdout();
+    IL2Connection connection("10.0.0.1", 65535, sockets);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Socket connected to server [10.0.0.1 : 65535]\n");
+    uint32_t expected = 0;
+    ASSERT_TRUE(platform::systemSockets().parseAddress("10.0.0.1", &expected));
+    EXPECT_EQ(sockets.connectedAddress, expected);
+    EXPECT_EQ(sockets.connectedPort, platform::systemSockets().hostToNetworkPort(65535));
+    EXPECT_EQ(sockets.sendCalls, 0);
+}
+
+// ---- The simulator coming and going, through the fake ----
+
+TEST(IL2Connection, ReceiveGoesOnThroughUnreachablePeerAndTooLongDatagrams) {
+    FakeSockets sockets;
+    IL2Connection connection("127.0.0.1", 20010, sockets);
+    sockets.datagrams = {
+        {TransferStatus::kPeerUnreachable, ""}, {TransferStatus::kPeerUnreachable, ""},
+        {TransferStatus::kPeerUnreachable, ""}, {TransferStatus::kOk, "A/30\\1"},
+        {TransferStatus::kTooLong, ""},         {TransferStatus::kOk, "A/32\\2"},
+        {TransferStatus::kPeerUnreachable, ""}, {TransferStatus::kOk, ""}};
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(receiveOne(connection), "A/30\\1");
+    EXPECT_EQ(receiveOne(connection), "A/32\\2");
+    EXPECT_EQ(receiveOne(connection), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n"
+              "Simulator answering again\n"
+              "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n"
+              "Simulator answering again\n");
+    EXPECT_TRUE(sockets.datagrams.empty());
+}
+
+TEST(IL2Connection, SendToAnUnreachablePeerTriesOnceMoreAndGoesOn) {
+    FakeSockets sockets;
+    IL2Connection connection("127.0.0.1", 20010, sockets);
+    // A send that only takes the report of an earlier query sent nothing.
+    sockets.sendResults = {TransferStatus::kPeerUnreachable, TransferStatus::kOk,
+                           TransferStatus::kPeerUnreachable, TransferStatus::kPeerUnreachable};
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(connection.sendData("R/30", 4), 4);
+    EXPECT_EQ(sockets.sendCalls, 2);
+    EXPECT_EQ(connection.sendData("R/32", 4), 0);
+    EXPECT_EQ(sockets.sendCalls, 4);
+    EXPECT_EQ(connection.sendData("R/34", 4), 4);
+    EXPECT_EQ(sockets.sendCalls, 5);
+    // Only an answer says that the simulator is back; one line for the change.
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n");
+}
+
+// ---- Real sockets on 127.0.0.1 ----
+
+constexpr int kGenerousMs = 10000;
+
+// recData on a thread of its own, as the program uses it, so that a receive
+// that never returns fails the test instead of hanging it. Such a thread is
+// left behind, holding its share of the connection.
+class PendingReceive {
+  public:
+    explicit PendingReceive(std::shared_ptr<IL2Connection> connection) {
+        std::promise<std::string> promise;
+        result_ = promise.get_future();
+        thread_ = std::thread(
+            [connection](std::promise<std::string> received) {
+                received.set_value(receiveOne(*connection));
+            },
+            std::move(promise));
+    }
+    ~PendingReceive() {
+        if (finished_) {
+            thread_.join();
+        } else {
+            thread_.detach();
+        }
+    }
+    std::optional<std::string> get() {
+        if (result_.wait_for(std::chrono::milliseconds(kGenerousMs)) != std::future_status::ready) {
+            return std::nullopt;
+        }
+        finished_ = true;
+        return result_.get();
+    }
+
+  private:
+    std::future<std::string> result_;
+    std::thread thread_;
+    bool finished_ = false;
+};
+
+std::string receiveAtPeer(UdpEndpoint& peer, UdpPeer* from = nullptr) {
+    char buffer[2048];
+    Received received = peer.receive(buffer, sizeof buffer, kGenerousMs);
+    if (received.status != ReceiveStatus::kDatagram) {
+        ADD_FAILURE() << "no datagram reached the peer";
+        return "<none>";
+    }
+    if (from != nullptr) {
+        *from = received.from;
+    }
+    return std::string(buffer, static_cast<size_t>(received.length));
+}
+
+std::string summary(const std::string& datagram) {
+    return std::to_string(datagram.size()) + " bytes \"" + datagram.substr(0, 8) + "...\"";
+}
+
+std::shared_ptr<IL2Connection> connectTo(uint16_t port, platform::SocketApi& sockets) {
+    return std::make_shared<IL2Connection>("127.0.0.1", port, sockets);
+}
+
+TEST(IL2ConnectionLoopback, MovesWholeDatagramsBothWays) {
+    UdpEndpoint peer(0);
+    ASSERT_TRUE(peer.isOpen()) << peer.error();
+    ::testing::internal::CaptureStdout();
+    auto connection = connectTo(peer.port(), platform::systemSockets());
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Socket connected to server [127.0.0.1 : " + std::to_string(peer.port()) + "]\n");
+
+    // Constructing sent nothing: the first datagram to arrive is the first query.
+    EXPECT_EQ(connection->sendData("R/30", 4), 4);
+    EXPECT_EQ(connection->sendData("R/32", 4), 4);
+    UdpPeer program;
+    EXPECT_EQ(receiveAtPeer(peer, &program), "R/30");
+    EXPECT_EQ(receiveAtPeer(peer), "R/32");
+
+    std::string longest(1024, 'x');
+    longest.replace(0, 5, "A/22\\");
+    const std::string sent[] = {"A/30\\1", "A/32\\22", "", std::string(1500, 'y'),
+                                longest,   "A/40\\3"};
+    for (const std::string& datagram : sent) {
+        ASSERT_TRUE(peer.sendTo(program, datagram.data(), static_cast<int>(datagram.size())));
+    }
+    // Back to back, never joined; 0 bytes is a datagram; 1500 bytes cannot be
+    // an answer and is dropped; 1024 bytes fit exactly.
+    for (const std::string& expected : {sent[0], sent[1], sent[2], sent[4], sent[5]}) {
+        std::string received = PendingReceive(connection).get().value_or("<nothing>");
+        EXPECT_TRUE(received == expected)
+            << summary(received) << " instead of " << summary(expected);
+    }
+}
+
+// Counts the "port unreachable" reports that the system's sockets give.
+class CountingSockets : public platform::SocketApi {
+  public:
+    std::atomic<int> unreachable{0};
+
+    int startup(uint16_t version) override { return real_.startup(version); }
+    void cleanup() override { real_.cleanup(); }
+    int lastError() override { return real_.lastError(); }
+    bool parseAddress(const char* text, uint32_t* address) override {
+        return real_.parseAddress(text, address);
+    }
+    uint16_t hostToNetworkPort(uint16_t port) override { return real_.hostToNetworkPort(port); }
+    SocketHandle openDatagramSocket() override { return real_.openDatagramSocket(); }
+    int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
+        return real_.connect(socket, address, port);
+    }
+    Transfer send(SocketHandle socket, const char* data, int length) override {
+        return count(real_.send(socket, data, length));
+    }
+    Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
+        return count(real_.receive(socket, buffer, capacity));
+    }
+    void close(SocketHandle socket) override { real_.close(socket); }
+    int hostNotFoundError() override { return real_.hostNotFoundError(); }
+
+  private:
+    Transfer count(Transfer transfer) {
+        if (transfer.status == TransferStatus::kPeerUnreachable) {
+            ++unreachable;
+        }
+        return transfer;
+    }
+    platform::SocketApi& real_ = platform::systemSockets();
+};
+
+TEST(IL2ConnectionLoopback, ValuesFlowAgainOnceThePeerListensAgain) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows sockets are told not to report a closed port at all";
+#endif
+    auto peer = std::make_unique<UdpEndpoint>(0);
+    ASSERT_TRUE(peer->isOpen()) << peer->error();
+    const uint16_t port = peer->port();
+    // Never destroyed: a receiver left behind by a failure may still use it.
+    static CountingSockets& sockets = *new CountingSockets;
+    sockets.unreachable = 0;
+    auto connection = connectTo(port, sockets);
+    peer.reset();
+
+    ::testing::internal::CaptureStdout();
+    PendingReceive answer(connection);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGenerousMs);
+    while (sockets.unreachable == 0 && std::chrono::steady_clock::now() < deadline) {
+        connection->sendData("R/30", 4);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_GT(sockets.unreachable.load(), 0) << "the closed port was never reported";
+
+    peer = std::make_unique<UdpEndpoint>(port);
+    ASSERT_TRUE(peer->isOpen()) << "port " << port << " was taken meanwhile";
+    char query[16];
+    Received received{ReceiveStatus::kTimedOut, -1, UdpPeer{}};
+    while (received.status != ReceiveStatus::kDatagram &&
+           std::chrono::steady_clock::now() < deadline) {
+        connection->sendData("R/30", 4);
+        received = peer->receive(query, sizeof query, 50);
+    }
+    ASSERT_EQ(received.status, ReceiveStatus::kDatagram);
+    ASSERT_TRUE(peer->sendTo(received.from, "A/30\\7", 6));
+    EXPECT_EQ(answer.get(), "A/30\\7");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Simulator not answering on 127.0.0.1 : " + std::to_string(port) +
+                  ", polling goes on\nSimulator answering again\n");
+}
+
+}  // namespace

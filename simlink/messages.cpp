@@ -1,0 +1,94 @@
+#include "simlink/messages.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "display/il2data.h"
+
+const char* const kQueryTexts[kQueryCount] = {
+    "R/22", "R/30", "R/32", "R/34", "R/36", "R/38", "R/40", "R/42", "R/44", "R/46", "R/48",
+    "R/50", "R/80", "R/82", "R/84", "R/86", "R/88", "R/92", "R/94", "R/96", "R/98",
+};
+
+namespace {
+
+// An answer starts with "A/" and the code, then one separator byte that is never examined; the
+// value's text runs from there to the end of the datagram.
+constexpr int32_t kCodeLength = 4;
+constexpr int32_t kValueOffset = 5;
+constexpr int32_t kWorkBufferSize = 1024;
+
+struct AnswerCode {
+    const char* prefix;
+    float IL2Data::*field;  // null for the aircraft name, the one text value
+};
+
+// In the order of the queries, which is also the order in which an answer's code is tested.
+constexpr AnswerCode kAnswerCodes[kQueryCount] = {
+    {"A/22", nullptr},
+    {"A/30", &IL2Data::speedometer_indicated},
+    {"A/32", &IL2Data::variometer},
+    {"A/34", &IL2Data::slip},
+    {"A/36", &IL2Data::turn},
+    {"A/38", &IL2Data::angular_speed},
+    {"A/40", &IL2Data::altimeter},
+    {"A/42", &IL2Data::azimuth},
+    {"A/44", &IL2Data::beacon_azimuth},
+    {"A/46", &IL2Data::roll},
+    {"A/48", &IL2Data::pitch},
+    {"A/50", &IL2Data::fuel},
+    {"A/80", &IL2Data::power},
+    {"A/82", &IL2Data::flaps},
+    {"A/84", &IL2Data::aileron},
+    {"A/86", &IL2Data::elevator},
+    {"A/88", &IL2Data::rudder},
+    {"A/92", &IL2Data::propPitch},
+    {"A/94", &IL2Data::aileronTrim},
+    {"A/96", &IL2Data::elevatorTrim},
+    {"A/98", &IL2Data::rudderTrim},
+};
+
+const AnswerCode* findAnswerCode(const char* text) {
+    for (const AnswerCode& code : kAnswerCodes) {
+        if (std::memcmp(text, code.prefix, kCodeLength) == 0) {
+            return &code;
+        }
+    }
+    return nullptr;
+}
+
+// Copies the value's text into a terminated buffer, cut at capacity - 1 characters. The text ends
+// at its first NUL if it holds one, since every reader takes it as a C string.
+void copyValueText(const char* text, int32_t length, char* target, int32_t capacity) {
+    int32_t count = length - kValueOffset;
+    if (count > capacity - 1) {
+        count = capacity - 1;
+    }
+    std::memcpy(target, text + kValueOffset, static_cast<size_t>(count));
+    target[count] = '\0';
+}
+
+}  // namespace
+
+int32_t IL2Data::parseAnswer(const char* text, int32_t length) {
+    // A shorter answer has no complete code and separator, hence no value to apply.
+    if (text == nullptr || length < kValueOffset) {
+        return 0;
+    }
+    const AnswerCode* code = findAnswerCode(text);
+    if (code == nullptr) {
+        return 0;
+    }
+    if (code->field == nullptr) {
+        copyValueText(text, length, plane, kPlaneCapacity);
+        return 0;
+    }
+    // strtod reads the number in the "C" locale, which is in force because the program never
+    // changes it; it stops at the first character that cannot continue the number, and a text
+    // without a leading number gives 0.
+    char buffer[kWorkBufferSize];
+    copyValueText(text, length, buffer, kWorkBufferSize);
+    this->*(code->field) = static_cast<float>(std::strtod(buffer, nullptr));
+    return 0;
+}

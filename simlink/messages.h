@@ -1,0 +1,7 @@
+#pragma once
+
+// The queries the program sends to the simulator, one four-byte datagram each ("R/" and a
+// two-digit code, no terminator), in the order of one batch. The answers are applied to the flight
+// data record by IL2Data::parseAnswer, defined beside this table in messages.cpp.
+constexpr int kQueryCount = 21;
+extern const char* const kQueryTexts[kQueryCount];

@@ -1,0 +1,168 @@
+// The whole system with the virtual display: what the display is told, and how
+// each device failure ends or goes on.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tests/support/system_fixture.h"
+#include "tests/support/udp_peer.h"
+
+namespace testsupport {
+namespace {
+
+class DisplayTest : public SystemTest {
+protected:
+    void startWith(const std::vector<Line>& lines) {
+        writeConfig(configXml("127.0.0.1", std::to_string(peer_.port()), lines));
+        start();
+    }
+
+    // Answers every query whose code is in `answers`, until `done` or timeout.
+    template <typename Done>
+    bool serve(const std::map<std::string, std::string>& answers, Done done) {
+        return waitUntil(10, [&] {
+            while (auto query = peer_.receive(0.01)) {
+                auto it = answers.find(query->substr(2));
+                if (it != answers.end()) {
+                    peer_.reply("A/" + it->first + "\\" + it->second);
+                }
+            }
+            return done();
+        });
+    }
+
+    std::vector<std::string> setStringCalls() const {
+        std::vector<std::string> calls;
+        for (const std::string& line : recordLines()) {
+            if (line.rfind("SetString ", 0) == 0) {
+                calls.push_back(line);
+            }
+        }
+        return calls;
+    }
+
+    UdpPeer peer_;
+};
+
+TEST_F(DisplayTest, StartupTalksToTheLibraryInOrder) {
+    startWith({{"altimeter", ""}});
+    ASSERT_TRUE(waitForOutput("Initialization MFD OK\n"));
+    ASSERT_TRUE(waitUntil(10, [&] { return recordLines().size() >= 4; }));
+    std::vector<std::string> calls = recordLines();
+    EXPECT_EQ(calls[0], "Initialize \"MFD\"");
+    EXPECT_EQ(calls[1], "RegisterDeviceChangeCallback");
+    EXPECT_EQ(calls[2], "Enumerate");
+    EXPECT_EQ(calls[3].rfind("AddPage ", 0), 0u) << calls[3];
+    EXPECT_NE(calls[3].find(" 0 \"PAGE00\" 1"), std::string::npos) << calls[3];
+}
+
+TEST_F(DisplayTest, FourLinesMakeTwoPagesAndSixCallsAPass) {
+    startWith({{"altimeter", ""}, {"slip", ""}, {"turn", ""}, {"flaps", ""}});
+    ASSERT_TRUE(waitUntil(10, [&] { return setStringCalls().size() >= 12; }));
+    std::string record = this->record();
+    EXPECT_NE(record.find(" 1 \"PAGE01\" 0\n"), std::string::npos) << record;
+    std::vector<std::string> calls = setStringCalls();
+    const char* expectedTargets[] = {" 0 0 ", " 0 1 ", " 0 2 ", " 1 0 ", " 1 1 ", " 1 2 "};
+    for (size_t i = 0; i < 12; ++i) {
+        EXPECT_NE(calls[i].find(expectedTargets[i % 6]), std::string::npos) << calls[i];
+    }
+    EXPECT_TRUE(waitForShown(1, 1, "***", 0));
+    EXPECT_TRUE(waitForShown(1, 2, "***", 0));
+    EXPECT_TRUE(waitForShown(1, 0, " 0.00", 1));
+}
+
+TEST_F(DisplayTest, LinesShowTheSimulatorsValuesInTheirUnits) {
+    startWith({{"altimeter", "prefix=\"ALT\" unit=\"ft\""},
+               {"speedometer_indicated", "prefix=\"IAS\" unit=\"mps\" suffix=\"m/s\""},
+               {"speedometer_indicated", "prefix=\"IAS\" unit=\"none\""},
+               {"turn", "prefix=\"TRN\" unit=\"dgps\""},
+               {"slip", "prefix=\"SLIP\" unit=\"dgps\""},
+               {"plane", "suffix=\"x\""},
+               {"fuel", "prefix=\"F\""},
+               {"fuel", "prefix=\"F\" suffix=\"l\""},
+               {"variometer", "prefix=\"VS\""}});
+    // Before any answer: the record's initial values.
+    EXPECT_TRUE(waitForShown(1, 2, " PLANE"));
+    EXPECT_TRUE(serve({{"40", "304.0"}, {"30", "100.0"}, {"36", "0.5"}, {"22", "Bf 109"},
+                       {"32", "-2.5"}},
+                      [&] { return shownText(2, 2) == "VS -2.50 mps"; }));
+    const std::vector<std::tuple<int, int, std::string>> expected = {
+        {0, 0, "ALT 1000.0 ft"}, {0, 1, "IAS 27.8 m/s"}, {0, 2, "IAS -1.0"},
+        {1, 0, "TRN 0.50 dgps"}, {1, 1, "SLIP -1.0 dgps"}, {1, 2, " Bf 109"},
+        {2, 0, "F "},            {2, 1, "F  l"},          {2, 2, "VS -2.50 mps"}};
+    for (const auto& [page, line, text] : expected) {
+        EXPECT_TRUE(waitForShown(page, line, text, 2)) << page << "/" << line << ": " << text;
+    }
+}
+
+TEST_F(DisplayTest, FailingSetStringIsReportedAndRetried) {
+    environment_["VIRTUALMFD_FAIL_SETSTRING"] = "1";
+    startWith({{"altimeter", ""}});
+    ASSERT_TRUE(waitUntil(10, [&] {
+        std::string out = program().output();
+        size_t first = out.find("setString failed. error : -2147467263\n");
+        return first != std::string::npos &&
+               out.find("setString failed. error : -2147467263\n", first + 1) != std::string::npos;
+    }));
+    EXPECT_NE(debugOutput().find("SetString returned hr = 80004001\n"), std::string::npos);
+    EXPECT_EQ(exitStatus(0.2), -1) << "the program must go on";
+}
+
+struct DeviceFailure {
+    const char* name;
+    const char* variable;        // set to "1" in the environment, if any
+    const char* library;         // registered instead of the virtual display, if any
+    bool registered;             // whether a registry entry exists at all
+    const char* expectedOutput;  // the last console line
+    const char* expectedDebug;   // a text the debugger output contains
+};
+
+// Test names carry the case; the parameter prints as its name too.
+void PrintTo(const DeviceFailure& c, std::ostream* out) { *out << c.name; }
+
+class DeviceFailureTest : public DisplayTest, public ::testing::WithParamInterface<DeviceFailure> {};
+
+TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
+    const DeviceFailure& c = GetParam();
+    if (c.variable != nullptr) {
+        environment_[c.variable] = "1";
+    }
+    if (c.library != nullptr) {
+        registerLibrary(c.library);
+    }
+    if (!c.registered) {
+        std::filesystem::remove_all(folder_.file("registry"));
+    }
+    startWith({{"altimeter", ""}});
+    EXPECT_EQ(exitStatus(), 255);
+    std::vector<std::string> lines = splitLines(program().output());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back() + "\n", c.expectedOutput) << program().output();
+    EXPECT_NE(debugOutput().find(c.expectedDebug), std::string::npos) << debugOutput();
+    EXPECT_EQ(record().find("SetString"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Device, DeviceFailureTest,
+    ::testing::Values(
+        DeviceFailure{"NoRegistryEntry", nullptr, nullptr, false,
+                      "Failed to initialize DirectOutput, press any key to quit\n",
+                      "GetDirectOutputFileName failed\n"},
+        DeviceFailure{"LibraryNotLoadable", nullptr, "/nonexistent/DirectOutput.so", true,
+                      "Failed to initialize DirectOutput, press any key to quit\n",
+                      "DirectOutput.dll filename : /nonexistent/DirectOutput.so\n"
+                      "LoadLibrary failed\n"},
+        DeviceFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr, true,
+                      "Failed to initialize DirectOutput, press any key to quit\n",
+                      "DirectOutput.dll filename : "},
+        DeviceFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr, true,
+                      "No DirectOutput devices found, press any key to quit\n",
+                      "DirectOutput.dll filename : "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace testsupport

@@ -1,0 +1,218 @@
+// The program against a simulator of the test's own, over real UDP sockets on
+// 127.0.0.1: start-up lines, queries, answers, a simulator that comes and goes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/system_fixture.h"
+#include "tests/support/udp_peer.h"
+
+namespace testsupport {
+namespace {
+
+const std::vector<std::string> kQueries = {
+    "R/22", "R/30", "R/32", "R/34", "R/36", "R/38", "R/40", "R/42", "R/44", "R/46", "R/48",
+    "R/50", "R/80", "R/82", "R/84", "R/86", "R/88", "R/92", "R/94", "R/96", "R/98"};
+
+// Answers queries as `answer` says (empty: no answer) until `done` holds or
+// `seconds` pass.
+template <typename Answer, typename Done>
+bool serve(UdpPeer& peer, Answer answer, Done done, double seconds = 10) {
+    return waitUntil(seconds, [&] {
+        for (int i = 0; i < 21; ++i) {
+            auto query = peer.receive(0.01);
+            if (!query) {
+                break;
+            }
+            for (const std::string& datagram : answer(*query)) {
+                peer.reply(datagram);
+            }
+        }
+        return done();
+    });
+}
+
+class LinkTest : public SystemTest {
+protected:
+    void startWith(const std::vector<Line>& lines) {
+        writeConfig(configXml("127.0.0.1", std::to_string(peer_.port()), lines));
+        start();
+    }
+    UdpPeer peer_;
+};
+
+TEST_F(LinkTest, StartupLinesComeInTheirOrder) {
+    startWith({{"altimeter", "prefix=\"ALT\""}});
+    ASSERT_TRUE(waitForOutput("refreshMFDThread started"));
+    ASSERT_TRUE(waitForOutput("refreshMFDThread : "));
+    std::string port = std::to_string(peer_.port());
+    std::string pid = std::to_string(program().pid());
+    const std::vector<std::string> mainLines = {
+        "main : \\[pid : " + pid + "\\] \\[tid : " + pid + "\\]",
+        "il2IPAddress : 127\\.0\\.0\\.1, il2Port : " + port,
+        "Socket connected to server \\[127\\.0\\.0\\.1 : " + port + "\\]",
+        "askDataThread started : \\[tid : (\\d+)\\]",
+        "recDataThread started : \\[tid : (\\d+)\\]",
+        "refreshIL2DisplayThread started : \\[tid : (\\d+)\\]",
+        "Initialization MFD OK",
+        "refreshMFDThread started : \\[tid : (\\d+)\\]"};
+    std::vector<std::string> lines = splitLines(program().output());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(mainLines[0]))) << lines[0];
+
+    size_t next = 0;
+    for (const std::string& line : lines) {
+        std::smatch match;
+        if (next < mainLines.size() && std::regex_match(line, match, std::regex(mainLines[next]))) {
+            if (match.size() > 1) {
+                // The thread's own line carries the same id, a task of this process.
+                std::string name = line.substr(0, line.find(" started"));
+                EXPECT_NE(program().output().find(name + " : [tid : " + match[1].str() + "]"),
+                          std::string::npos);
+                EXPECT_TRUE(std::filesystem::exists("/proc/" + pid + "/task/" + match[1].str()));
+            }
+            ++next;
+        }
+    }
+    EXPECT_EQ(next, mainLines.size()) << program().output();
+}
+
+TEST_F(LinkTest, QueriesGoOutInBatchesOfTwentyOneFourByteDatagrams) {
+    startWith({});
+    std::vector<std::string> received;
+    while (received.size() < 2 * kQueries.size()) {
+        auto datagram = peer_.receive(10);
+        ASSERT_TRUE(datagram.has_value());
+        received.push_back(*datagram);
+    }
+    // The peer listens before the program starts, so it sees the first batch whole.
+    for (size_t i = 0; i < kQueries.size(); ++i) {
+        EXPECT_EQ(received[i], kQueries[i]) << "datagram " << i;
+        EXPECT_EQ(received[i + kQueries.size()], kQueries[i]);
+    }
+}
+
+TEST_F(LinkTest, AnswersAreTakenInArrivalOrder) {
+    startWith({{"speedometer_indicated", "prefix=\"IAS\""}});
+    bool answered = false;
+    EXPECT_TRUE(serve(
+        peer_,
+        [&](const std::string&) {
+            std::vector<std::string> burst;
+            if (!answered) {
+                answered = true;
+                burst.push_back("");  // a datagram of 0 bytes is an answer like any other
+                for (int i = 1; i <= 50; ++i) {
+                    burst.push_back("A/30\\" + std::to_string(i));
+                }
+            }
+            return burst;
+        },
+        [&] { return shownText(0, 0) == "IAS 50.0 kmph"; }));
+    EXPECT_EQ(exitStatus(0.5), -1) << "the program must still run";
+}
+
+TEST_F(LinkTest, PortAbove32767IsPrintedUnsigned) {
+    writeConfig(configXml("127.0.0.1", "65535", {}));
+    start();
+    EXPECT_TRUE(waitForOutput("il2IPAddress : 127.0.0.1, il2Port : 65535\n"));
+    EXPECT_TRUE(waitForOutput("Socket connected to server [127.0.0.1 : 65535]\n"));
+}
+
+TEST_F(LinkTest, ValuesFlowOnceTheSimulatorStartsAndAfterItRestarts) {
+    uint16_t port;
+    {
+        UdpPeer reserved;
+        port = reserved.port();
+    }
+    writeConfig(configXml("127.0.0.1", std::to_string(port),
+                          {{"speedometer_indicated", "prefix=\"IAS\""}}));
+    start();
+    ASSERT_TRUE(waitForOutput("Socket connected"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));  // queries meet a closed port
+
+    for (int value : {123, 456}) {
+        UdpPeer simulator(port);
+        ASSERT_TRUE(simulator.bound());
+        std::string expected = "IAS " + std::to_string(value) + ".0 kmph";
+        EXPECT_TRUE(serve(
+            simulator,
+            [&](const std::string& query) {
+                return query == "R/30" ? std::vector<std::string>{"A/30\\" + std::to_string(value)}
+                                       : std::vector<std::string>{};
+            },
+            [&] { return shownText(0, 0) == expected; }))
+            << "value " << value;
+        // The simulator goes away; the program keeps polling a closed port.
+    }
+    EXPECT_EQ(exitStatus(0.5), -1) << program().errors();
+    EXPECT_EQ(program().errors(), "");
+}
+
+TEST_F(LinkTest, LongConfigurationIsCutAndStillRuns) {
+    // Past 9999 bytes the document is cut; the cut document still starts the
+    // program, with only the lines read before the cut.
+    std::string xml = "<flightmfd>\n  <il2host ipAddress=\"127.0.0.1\" port=\"" +
+                      std::to_string(peer_.port()) +
+                      "\"/>\n  <line prefix=\"ALT\">altimeter</line>\n  <!-- " +
+                      std::string(10000, 'x') + " -->\n" +
+                      "  <line prefix=\"IAS\">speedometer_indicated</line>\n</flightmfd>\n";
+    writeConfig(xml);
+    start();
+    EXPECT_TRUE(waitForShown(0, 0, "ALT 0.0 m"));
+    EXPECT_TRUE(waitForShown(0, 1, "***"));
+}
+
+struct FatalStart {
+    const char* name;
+    const char* config;  // null: no config.xml at all
+    const char* expectedError;
+};
+
+// Test names carry the case; the parameter prints as its name too.
+void PrintTo(const FatalStart& c, std::ostream* out) { *out << c.name; }
+
+class FatalStartTest : public SystemTest, public ::testing::WithParamInterface<FatalStart> {};
+
+TEST_P(FatalStartTest, EndsWithItsMessage) {
+    const FatalStart& c = GetParam();
+    if (c.config != nullptr) {
+        writeConfig(c.config);
+    }
+    start();
+    EXPECT_EQ(exitStatus(), 255);
+    EXPECT_EQ(program().errors(), c.expectedError);
+    EXPECT_EQ(program().output().find("Socket connected"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Startup, FatalStartTest,
+    ::testing::Values(
+        FatalStart{"NoConfig", nullptr, "Cannot open config.xml : No such file or directory\n"},
+        FatalStart{"Malformed", "<a><b></a>", "Parse error :\nmismatched tag\n"},
+        FatalStart{"Empty", "", "Parse error :\nno element found\n"},
+        FatalStart{"AddressTooLong",
+                   "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
+                   "ipAddress \"127.000.000.0001\" in config.xml is too long for an IPv4 "
+                   "address\n"},
+        FatalStart{"NoPort", "<c><il2host ipAddress=\"127.0.0.1\"/></c>",
+                   "No port for il2host in config.xml\n"},
+        FatalStart{"HostName", "<c><il2host ipAddress=\"localhost\" port=\"1\"/></c>",
+                   "Cannot resolve localhost. Error : 1\n"},
+        FatalStart{"NoHost", "<c/>", "No port for il2host in config.xml\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SystemTest, UnreadableConfigIsAReadError) {
+    std::filesystem::create_directory(folder_.file("config.xml"));
+    start();
+    EXPECT_EQ(exitStatus(), 255);
+    EXPECT_EQ(program().errors(), "Read error\n");
+}
+
+}  // namespace
+}  // namespace testsupport

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+
+namespace testsupport {
+
+// One display line of a config.xml.
+struct Line {
+    std::string valueName;
+    std::string attributes;  // e.g. prefix="ALT" unit="ft"
+};
+
+std::string configXml(const std::string& host, const std::string& port,
+                      const std::vector<Line>& lines);
+
+// Runs build/bin/flightmfd in a folder of its own, with the registry stand-in
+// pointing at the virtual display, which records every call.
+class SystemTest : public ::testing::Test {
+protected:
+    SystemTest();
+
+    void writeConfig(const std::string& xml) { writeFile(folder_.file("config.xml"), xml); }
+    void registerLibrary(const std::string& path);
+    void start();
+    ChildProcess& program() { return *program_; }
+
+    // Exit status after the program ended by itself within `seconds`, else -1.
+    int exitStatus(double seconds = 10);
+
+    std::string record() const { return readFile(folder_.file("record.txt")); }
+    std::vector<std::string> recordLines() const;
+    std::string debugOutput() const { return readFile(folder_.file("debug.txt")); }
+    // The text most recently written to (page, line), or nothing.
+    std::optional<std::string> shownText(int page, int line) const;
+    bool waitForShown(int page, int line, const std::string& text, double seconds = 10) const;
+    bool waitForOutput(const std::string& text, double seconds = 10);
+
+    TempFolder folder_;
+    std::map<std::string, std::string> environment_;
+    std::unique_ptr<ChildProcess> program_;
+};
+
+std::vector<std::string> splitLines(const std::string& text);
+
+}  // namespace testsupport

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace testsupport {
+
+// A simulator of the test's own: a UDP socket bound to 127.0.0.1 that sees
+// every query and answers whatever the test tells it to.
+class UdpPeer {
+public:
+    explicit UdpPeer(uint16_t port = 0);  // 0: any free port
+    ~UdpPeer();
+    UdpPeer(const UdpPeer&) = delete;
+    UdpPeer& operator=(const UdpPeer&) = delete;
+
+    bool bound() const { return socket_ >= 0; }
+    uint16_t port() const { return port_; }
+
+    // The next datagram, or nothing after `seconds`; remembers its sender.
+    std::optional<std::string> receive(double seconds);
+    // Sends to the sender of the last datagram received.
+    void reply(const std::string& datagram);
+
+private:
+    int socket_ = -1;
+    uint16_t port_ = 0;
+    sockaddr_in lastSender_{};
+};
+
+}  // namespace testsupport

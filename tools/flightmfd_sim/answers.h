@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+// The simulator's side of the query interface: a query is exactly the four
+// bytes "R/" and a two-digit code; an answer is "A/", the same code, the
+// separator '\' and the value as text, in one datagram.
+
+constexpr int kQueryLength = 4;
+constexpr char kAnswerSeparator = '\\';
+
+// The code of a well-formed query, or -1.
+int queryCode(const char* data, int length);
+
+// The answer datagram for `code` (0 to 99) carrying `value`.
+std::string answerFor(int code, const std::string& value);
+
+// The code in the text of a command-line or file entry: exactly two digits;
+// -1 for anything else.
+int codeOf(const std::string& text);

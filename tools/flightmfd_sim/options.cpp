@@ -1,0 +1,113 @@
+#include "tools/flightmfd_sim/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "tools/flightmfd_sim/answers.h"
+
+const char kUsage[] =
+    "usage: flightmfd-sim [--port N] [--duration SECONDS]\n"
+    "                     [--value CODE=TEXT]... [--values FILE]\n"
+    "Answers the flight simulator's queries on 127.0.0.1 (port 20010 unless given;\n"
+    "0 takes a free one). Without --value or --values it flies a short loop; with\n"
+    "them it answers only the codes given, always with the given text. A values\n"
+    "file holds lines 'CODE TEXT'. Ends on Ctrl-C, or after --duration seconds.\n";
+
+namespace {
+
+bool readPort(const char* text, uint16_t* port) {
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || value < 0 || value > 65535) {
+        return false;
+    }
+    *port = static_cast<uint16_t>(value);
+    return true;
+}
+
+bool readDuration(const char* text, double* seconds) {
+    char* end = nullptr;
+    double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value > 0.0)) {
+        return false;
+    }
+    *seconds = value;
+    return true;
+}
+
+// Takes CODE and TEXT apart at `separator`.
+bool addValue(const std::string& entry, size_t separator, SimulatorOptions* options) {
+    int code = codeOf(entry.substr(0, separator));
+    if (code < 0) {
+        return false;
+    }
+    options->fixedMode = true;
+    options->fixedValues[code] =
+        separator < entry.size() ? entry.substr(separator + 1) : std::string();
+    return true;
+}
+
+}  // namespace
+
+ParseResult parseOptions(int argc, const char* const* argv, SimulatorOptions* options,
+                         std::string* error) {
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        if (name == "--help" || name == "-h") {
+            return ParseResult::kHelp;
+        }
+        if (i + 1 >= argc) {
+            *error = "unknown option or missing value: " + name;
+            return ParseResult::kError;
+        }
+        const char* value = argv[++i];
+        bool understood = false;
+        if (name == "--port") {
+            understood = readPort(value, &options->port);
+        } else if (name == "--duration") {
+            understood = readDuration(value, &options->durationSeconds);
+        } else if (name == "--value") {
+            std::string entry = value;
+            size_t equals = entry.find('=');
+            understood = equals != std::string::npos && addValue(entry, equals, options);
+        } else if (name == "--values") {
+            if (!readValuesFile(value, options, error)) {
+                return ParseResult::kError;
+            }
+            understood = true;
+        }
+        if (!understood) {
+            *error = "cannot use " + name + " " + value;
+            return ParseResult::kError;
+        }
+    }
+    return ParseResult::kRun;
+}
+
+bool readValuesFile(const std::string& path, SimulatorOptions* options, std::string* error) {
+    std::ifstream file(path);
+    if (!file) {
+        *error = "cannot read " + path;
+        return false;
+    }
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        size_t separator = line.find_first_of(" \t");
+        if (!addValue(line, separator == std::string::npos ? line.size() : separator, options)) {
+            *error = path + ":" + std::to_string(number) + ": not 'CODE TEXT': " + line;
+            return false;
+        }
+    }
+    // An empty file still means fixed mode: nothing is answered.
+    options->fixedMode = true;
+    return true;
+}

@@ -1,0 +1,77 @@
+#include "tools/flightmfd_sim/options.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+ParseResult parse(std::vector<const char*> arguments, SimulatorOptions* options) {
+    arguments.insert(arguments.begin(), "flightmfd-sim");
+    std::string error;
+    return parseOptions(static_cast<int>(arguments.size()), arguments.data(), options, &error);
+}
+
+TEST(Options, CommandLines) {
+    SimulatorOptions options;
+    ASSERT_EQ(parse({}, &options), ParseResult::kRun);
+    EXPECT_EQ(options.port, 20010);
+    EXPECT_FALSE(options.fixedMode);
+
+    ASSERT_EQ(
+        parse({"--port", "0", "--duration", "2.5", "--value", "22=A plane=B", "--value", "30="},
+              &options),
+        ParseResult::kRun);
+    EXPECT_EQ(options.port, 0);
+    EXPECT_EQ(options.durationSeconds, 2.5);
+    EXPECT_TRUE(options.fixedMode);
+    EXPECT_EQ(options.fixedValues, (std::map<int, std::string>{{22, "A plane=B"}, {30, ""}}));
+
+    EXPECT_EQ(parse({"--help"}, &options), ParseResult::kHelp);
+    for (std::vector<const char*> wrong :
+         std::vector<std::vector<const char*>>{{"--port"},
+                                               {"--port", "65536"},
+                                               {"--port", "-1"},
+                                               {"--port", "12x"},
+                                               {"--duration", "0"},
+                                               {"--duration", "x"},
+                                               {"--value", "30"},
+                                               {"--value", "3=1"},
+                                               {"--value", "300=1"},
+                                               {"--value", "ab=1"},
+                                               {"--values", "/nonexistent/values"},
+                                               {"--speed", "1"}}) {
+        SimulatorOptions unused;
+        EXPECT_EQ(parse(wrong, &unused), ParseResult::kError) << wrong[0];
+    }
+}
+
+TEST(Options, ValuesFile) {
+    std::string path = ::testing::TempDir() + "flightmfd_sim_values.txt";
+    {
+        std::ofstream file(path);
+        file << "# aircraft and speed\n"
+             << "22 Stand-in  plane\r\n"
+             << "\n"
+             << "30\t250.5\n"
+             << "98\n";
+    }
+    SimulatorOptions options;
+    ASSERT_EQ(parse({"--values", path.c_str()}, &options), ParseResult::kRun);
+    EXPECT_TRUE(options.fixedMode);
+    EXPECT_EQ(options.fixedValues,
+              (std::map<int, std::string>{{22, "Stand-in  plane"}, {30, "250.5"}, {98, ""}}));
+
+    {
+        std::ofstream file(path);
+        file << "30 1\nspeed 2\n";
+    }
+    SimulatorOptions bad;
+    EXPECT_EQ(parse({"--values", path.c_str()}, &bad), ParseResult::kError);
+    std::remove(path.c_str());
+}
+
+}  // namespace

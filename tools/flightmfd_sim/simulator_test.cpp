@@ -1,0 +1,154 @@
+#include "tools/flightmfd_sim/simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/flightmfd_sim/flight_model.h"
+
+namespace {
+
+constexpr int kGenerousMs = 10000;
+
+const std::vector<int> kCodes = {22, 30, 32, 34, 36, 38, 40, 42, 44, 46, 48,
+                                 50, 80, 82, 84, 86, 88, 92, 94, 96, 98};
+
+// The stand-in serving on a thread of the test, and a client socket that
+// talks to it.
+class ServedSimulator {
+  public:
+    explicit ServedSimulator(const SimulatorOptions& options) : server_(0), client_(0) {
+        EXPECT_TRUE(server_.isOpen() && client_.isOpen());
+        to_ = loopbackPeer(server_.port());
+        thread_ = std::thread([this, options] { served_ = serve(server_, options, stop_); });
+    }
+    ~ServedSimulator() {
+        stop_ = true;
+        thread_.join();
+        EXPECT_TRUE(served_) << "the socket failed";
+    }
+
+    void ask(const std::string& query) {
+        ASSERT_TRUE(client_.sendTo(to_, query.data(), static_cast<int>(query.size())));
+    }
+    std::string answer() {
+        char buffer[2048];
+        Received received = client_.receive(buffer, sizeof buffer, kGenerousMs);
+        if (received.status != ReceiveStatus::kDatagram) {
+            ADD_FAILURE() << "no answer";
+            return "<none>";
+        }
+        EXPECT_EQ(received.from.port, to_.port);
+        return std::string(buffer, static_cast<size_t>(received.length));
+    }
+
+  private:
+    UdpEndpoint server_;
+    UdpEndpoint client_;
+    UdpPeer to_;
+    std::atomic<bool> stop_{false};
+    bool served_ = false;
+    std::thread thread_;
+};
+
+std::string twoDigits(int code) {
+    return (code < 10 ? "0" : "") + std::to_string(code);
+}
+
+TEST(FlightmfdSim, FlightAnswersEveryQueryInTheAnswerLayout) {
+    ServedSimulator simulator{SimulatorOptions{}};
+    for (int code : kCodes) {
+        simulator.ask("R/" + twoDigits(code));
+    }
+    for (int code : kCodes) {
+        std::string answer = simulator.answer();
+        ASSERT_GT(answer.size(), 5u) << answer;
+        EXPECT_EQ(answer.substr(0, 5), "A/" + twoDigits(code) + "\\");
+        if (code != 22) {
+            char* end = nullptr;
+            std::strtod(answer.c_str() + 5, &end);
+            EXPECT_EQ(*end, '\0') << "not a number alone: " << answer;
+        }
+    }
+}
+
+TEST(FlightmfdSim, WhatIsNotAQueryOfAKnownCodeGetsNoAnswer) {
+    ServedSimulator simulator{SimulatorOptions{}};
+    for (const char* notAnswered : {"R/90", "R/52", "R/3", "R/300", "X/30", "r/30", "R/3a", ""}) {
+        simulator.ask(notAnswered);
+    }
+    simulator.ask("R/40");
+    // Datagrams from one socket arrive in order on 127.0.0.1: had any of the
+    // others been answered, its answer would come first.
+    EXPECT_EQ(simulator.answer().substr(0, 5), "A/40\\");
+}
+
+TEST(FlightmfdSim, FixedModeAnswersOnlyTheGivenCodesWithTheirText) {
+    SimulatorOptions options;
+    options.fixedMode = true;
+    options.fixedValues = {{30, "123.45"}, {22, "Test plane\n"}, {98, ""}};
+    ServedSimulator simulator{options};
+    for (const char* query : {"R/32", "R/30", "R/40", "R/22", "R/98", "R/30"}) {
+        simulator.ask(query);
+    }
+    EXPECT_EQ(simulator.answer(), "A/30\\123.45");
+    EXPECT_EQ(simulator.answer(), "A/22\\Test plane\n");
+    EXPECT_EQ(simulator.answer(), "A/98\\");
+    EXPECT_EQ(simulator.answer(), "A/30\\123.45");
+}
+
+TEST(FlightmfdSim, ServingEndsWhenItsTimeIsUp) {
+    UdpEndpoint endpoint(0);
+    ASSERT_TRUE(endpoint.isOpen());
+    SimulatorOptions options;
+    options.durationSeconds = 0.2;
+    std::atomic<bool> stop{false};
+    EXPECT_TRUE(serve(endpoint, options, stop));
+}
+
+struct Range {
+    int code;
+    double lowest;
+    double highest;
+};
+
+TEST(FlightModel, ValuesStayPlausibleThroughTheLoopAndRepeat) {
+    const Range kRanges[] = {
+        {30, 0, 400},  {32, -30, 30}, {34, -2, 2},  {36, -1, 1},   {38, -10, 10},
+        {40, 0, 2000}, {42, 0, 360},  {44, 0, 360}, {46, -45, 45}, {48, -15, 15},
+        {50, 0, 100},  {80, 0, 110},  {82, 0, 1},   {84, -1, 1},   {86, -1, 1},
+        {88, -1, 1},   {92, 0, 100},  {94, -1, 1},  {96, -1, 1},   {98, -1, 1},
+    };
+    for (const Range& range : kRanges) {
+        for (double t = 0; t < kFlightLoopSeconds; t += 0.25) {
+            std::string text;
+            std::string again;
+            ASSERT_TRUE(flightValue(range.code, t, &text)) << range.code;
+            ASSERT_TRUE(flightValue(range.code, t + kFlightLoopSeconds, &again));
+            double value = std::strtod(text.c_str(), nullptr);
+            EXPECT_TRUE(value >= range.lowest && value <= range.highest)
+                << "code " << range.code << " at " << t << " s: " << text;
+            EXPECT_EQ(text, again) << "code " << range.code << " at " << t << " s";
+        }
+    }
+}
+
+#ifdef FLIGHTMFD_SIM_PATH
+TEST(FlightmfdSimProgram, PrintsThePortItGotAndEndsAfterItsDuration) {
+    std::string command = std::string(FLIGHTMFD_SIM_PATH) + " --port 0 --duration 0.3";
+    FILE* output = popen(command.c_str(), "r");
+    ASSERT_NE(output, nullptr);
+    char line[128] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, output), nullptr);
+    unsigned port = 0;
+    EXPECT_EQ(std::sscanf(line, "flightmfd-sim answering on 127.0.0.1:%u\n", &port), 1) << line;
+    EXPECT_GT(port, 0u);
+    EXPECT_EQ(pclose(output), 0);
+}
+#endif
+
+}  // namespace

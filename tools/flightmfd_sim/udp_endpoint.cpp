@@ -1,0 +1,101 @@
+#include "tools/flightmfd_sim/udp_endpoint.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+sockaddr_in loopbackAddress(uint16_t port) {
+    sockaddr_in address;
+    std::memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+}  // namespace
+
+UdpPeer loopbackPeer(uint16_t port) {
+    return UdpPeer{htonl(INADDR_LOOPBACK), htons(port)};
+}
+
+UdpEndpoint::UdpEndpoint(uint16_t port) {
+    descriptor_ = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (descriptor_ < 0) {
+        error_ = errno;
+        return;
+    }
+    sockaddr_in address = loopbackAddress(port);
+    socklen_t size = sizeof address;
+    if (::bind(descriptor_, reinterpret_cast<const sockaddr*>(&address), size) != 0 ||
+        ::getsockname(descriptor_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        error_ = errno;
+        close();
+        return;
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+UdpEndpoint::~UdpEndpoint() {
+    close();
+}
+
+Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
+    pollfd waiting{descriptor_, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&waiting, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready == 0) {
+        return Received{ReceiveStatus::kTimedOut, -1, UdpPeer{}};
+    }
+    sockaddr_in sender;
+    socklen_t size = sizeof sender;
+    // MSG_TRUNC makes Linux return the datagram's whole length, so that a
+    // caller can tell one that did not fit.
+    ssize_t length = ready < 0 ? -1
+                               : ::recvfrom(descriptor_, buffer, static_cast<size_t>(capacity),
+                                            MSG_TRUNC, reinterpret_cast<sockaddr*>(&sender), &size);
+    if (length < 0) {
+        error_ = errno;
+        return Received{ReceiveStatus::kFailed, -1, UdpPeer{}};
+    }
+    return Received{ReceiveStatus::kDatagram, static_cast<int>(length),
+                    UdpPeer{sender.sin_addr.s_addr, sender.sin_port}};
+}
+
+bool UdpEndpoint::sendTo(const UdpPeer& to, const char* data, int length) {
+    // A socket bound to 127.0.0.1 hears only this machine; answering only
+    // there as well keeps the stand-in off every network.
+    if (to.address != htonl(INADDR_LOOPBACK)) {
+        error_ = EADDRNOTAVAIL;
+        return false;
+    }
+    sockaddr_in address;
+    std::memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    address.sin_port = to.port;
+    address.sin_addr.s_addr = to.address;
+    ssize_t sent = ::sendto(descriptor_, data, static_cast<size_t>(length), 0,
+                            reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    if (sent < 0) {
+        error_ = errno;
+        return false;
+    }
+    return true;
+}
+
+void UdpEndpoint::close() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+        descriptor_ = -1;
+    }
+}

@@ -1,0 +1,46 @@
+// A display library for tests that lacks two entry points, DirectOutput_SetLed
+// (never called by the program) and DirectOutput_SetString (called). Whatever
+// it does export answers S_FALSE (1), a success that shows the call got
+// through, and it reports one device, 0x2, on Enumerate.
+#include <cstdint>
+
+#include "device/direct_output.h"
+
+namespace {
+
+constexpr int32_t kCalled = 1;  // S_FALSE
+DirectOutputDeviceChangeCallback registered = nullptr;
+void* registeredContext = nullptr;
+
+}  // namespace
+
+extern "C" {
+
+DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Initialize(const wchar_t*) {
+    return kCalled;
+}
+
+DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Deinitialize() {
+    return kCalled;
+}
+
+DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_RegisterDeviceChangeCallback(
+    DirectOutputDeviceChangeCallback callback, void* context) {
+    registered = callback;
+    registeredContext = context;
+    return kCalled;
+}
+
+DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Enumerate() {
+    if (registered != nullptr) {
+        registered(reinterpret_cast<void*>(uintptr_t{2}), true, registeredContext);
+    }
+    return kCalled;
+}
+
+DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_AddPage(void*, uint32_t, const wchar_t*,
+                                                                uint32_t) {
+    return kCalled;
+}
+
+}  // extern "C"

@@ -1,0 +1,73 @@
+#include "tools/virtualmfd/record.h"
+
+#include <cinttypes>
+#include <cstdint>
+#include <cwchar>
+
+#include "platform/utf8.h"
+
+namespace virtualmfd {
+
+void Recorder::open(const std::string& path) {
+    if (file_ != nullptr && path == path_) {
+        return;
+    }
+    close();
+    if (!path.empty()) {
+        file_ = std::fopen(path.c_str(), "ab");
+        path_ = path;
+    }
+}
+
+void Recorder::close() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+    file_ = nullptr;
+    path_.clear();
+}
+
+void Recorder::write(const std::string& line) {
+    if (file_ == nullptr) {
+        return;
+    }
+    std::fwrite(line.data(), 1, line.size(), file_);
+    std::fputc('\n', file_);
+    std::fflush(file_);
+}
+
+std::string handleText(const void* device) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%" PRIxPTR, reinterpret_cast<uintptr_t>(device));
+    return text;
+}
+
+std::string quoted(const wchar_t* text, size_t length) {
+    std::string utf8 =
+        text != nullptr ? platform::toUtf8(std::wstring(text, length)) : std::string();
+    std::string out = "\"";
+    for (char c : utf8) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string quoted(const wchar_t* text) {
+    return quoted(text, text != nullptr ? std::wcslen(text) : 0);
+}
+
+}  // namespace virtualmfd

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace virtualmfd {
+
+// The record file: one line per call of the library, appended and flushed at
+// once, so that a test or a user can follow what the display is told. The
+// owner serialises calls (VirtualDevice holds its lock).
+class Recorder {
+  public:
+    ~Recorder() { close(); }
+
+    // Appends to `path` from now on; an empty path or a file that cannot be
+    // opened records nothing. Opening the path already open changes nothing.
+    void open(const std::string& path);
+    void close();
+    bool active() const { return file_ != nullptr; }
+    void write(const std::string& line);
+
+  private:
+    std::FILE* file_ = nullptr;
+    std::string path_;
+};
+
+// A device handle as the record shows it: "0x" and the pointer's value in
+// lower-case hex ("0x0" for null).
+std::string handleText(const void* device);
+
+// A text in double quotes, as UTF-8, with '"' and '\' escaped by a backslash,
+// newline and tab as \n and \t, and other control bytes as \xNN.
+std::string quoted(const wchar_t* text, size_t length);
+std::string quoted(const wchar_t* text);  // terminated; null shows as ""
+
+}  // namespace virtualmfd

@@ -1,0 +1,281 @@
+// The virtual display as the program meets it: loaded at run time and called
+// through its exported entry points.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/direct_output.h"
+#include "platform/code_page.h"
+#include "platform/library.h"
+#include "platform/thread.h"
+#include "platform/utf8.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void* const kDevice = reinterpret_cast<void*>(uintptr_t{1});
+constexpr int32_t kFail = static_cast<int32_t>(0x80004005u);
+constexpr int32_t kBadHandle = static_cast<int32_t>(0x80070006u);
+constexpr int32_t kBadArgument = static_cast<int32_t>(0x80070057u);
+
+// What the device-change callback heard; filled from any thread.
+struct Changes {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> events;
+
+    static void DIRECTOUTPUT_CALL note(void* device, bool added, void* context) {
+        auto* self = static_cast<Changes*>(context);
+        std::lock_guard<std::mutex> lock(self->mutex);
+        self->events.push_back(std::to_string(reinterpret_cast<uintptr_t>(device)) +
+                               (added ? " added" : " removed"));
+        self->changed.notify_all();
+    }
+
+    // True once `count` events arrived, false after a generous deadline.
+    bool waitFor(size_t count) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(20),
+                                [&] { return events.size() >= count; });
+    }
+};
+
+// Loads the virtual display afresh for each test, with a record file of the
+// test's own and the environment switches that the test sets beforehand.
+class VirtualMfdTest : public ::testing::Test {
+  protected:
+    VirtualMfdTest() {
+        static int count = 0;
+        folder_ = fs::temp_directory_path() /
+                  ("virtualmfd-" + std::to_string(platform::currentProcessId()) + "-" +
+                   std::to_string(++count));
+        fs::create_directories(folder_);
+        setenv("VIRTUALMFD_RECORD", (folder_ / "record.txt").c_str(), 1);
+        setenv("VIRTUALMFD_VIEW", "0", 1);
+        for (const char* name : kSwitches) {
+            unsetenv(name);
+        }
+    }
+    ~VirtualMfdTest() override {
+        unload();
+        for (const char* name : kSwitches) {
+            unsetenv(name);
+        }
+        fs::remove_all(folder_);
+    }
+
+    void load() {
+        std::string path = VIRTUALMFD_PATH;
+        library_ = platform::loadLibrary(
+            platform::fromUtf8(path.data(), path.size(), platform::codePageChar).c_str());
+        ASSERT_NE(library_, nullptr);
+        bind("DirectOutput_Initialize", initialize);
+        bind("DirectOutput_Deinitialize", deinitialize);
+        bind("DirectOutput_RegisterDeviceChangeCallback", registerDeviceChange);
+        bind("DirectOutput_Enumerate", enumerate);
+        bind("DirectOutput_AddPage", addPage);
+        bind("DirectOutput_SetString", setString);
+        bind("DirectOutput_GetDeviceType", getDeviceType);
+        bind("DirectOutput_GetDeviceInstance", getDeviceInstance);
+        bind("DirectOutput_RegisterSoftButtonChangeCallback", registerSoftButton);
+        bind("DirectOutput_RegisterPageChangeCallback", registerPageChange);
+        bind("DirectOutput_RemovePage", removePage);
+        bind("DirectOutput_SetLed", setLed);
+        bind("DirectOutput_SetImage", setImage);
+        bind("DirectOutput_SetProfile", setProfile);
+    }
+
+    void unload() {
+        if (library_ != nullptr) {
+            platform::freeLibrary(library_);
+            library_ = nullptr;
+        }
+    }
+
+    // Initialize, callback and Enumerate, as the program starts.
+    void start(Changes* changes) {
+        ASSERT_NO_FATAL_FAILURE(load());
+        ASSERT_EQ(initialize(L"MFD"), 0);
+        ASSERT_EQ(registerDeviceChange(&Changes::note, changes), 0);
+        ASSERT_EQ(enumerate(), 0);
+    }
+
+    std::vector<std::string> recordLines() const {
+        std::ifstream in(folder_ / "record.txt");
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    DirectOutputInitializeFn initialize = nullptr;
+    DirectOutputDeinitializeFn deinitialize = nullptr;
+    DirectOutputRegisterDeviceChangeCallbackFn registerDeviceChange = nullptr;
+    DirectOutputEnumerateFn enumerate = nullptr;
+    DirectOutputAddPageFn addPage = nullptr;
+    DirectOutputSetStringFn setString = nullptr;
+    DirectOutputGetDeviceTypeFn getDeviceType = nullptr;
+    DirectOutputGetDeviceInstanceFn getDeviceInstance = nullptr;
+    DirectOutputRegisterSoftButtonChangeCallbackFn registerSoftButton = nullptr;
+    DirectOutputRegisterPageChangeCallbackFn registerPageChange = nullptr;
+    DirectOutputRemovePageFn removePage = nullptr;
+    DirectOutputSetLedFn setLed = nullptr;
+    DirectOutputSetImageFn setImage = nullptr;
+    DirectOutputSetProfileFn setProfile = nullptr;
+
+  private:
+    static constexpr const char* kSwitches[] = {
+        "VIRTUALMFD_NO_DEVICE", "VIRTUALMFD_FAIL_INITIALIZE", "VIRTUALMFD_FAIL_SETSTRING",
+        "VIRTUALMFD_REPLUG_SECONDS"};
+
+    template <typename Function>
+    void bind(const char* name, Function& entry) {
+        entry = reinterpret_cast<Function>(platform::findSymbol(library_, name));
+        ASSERT_NE(entry, nullptr) << name;
+    }
+
+    fs::path folder_;
+    platform::LibraryHandle library_ = nullptr;
+};
+
+TEST_F(VirtualMfdTest, RecordsEveryCallOnItsOwnLine) {
+    Changes changes;
+    start(&changes);
+    // The device was reported before Enumerate returned.
+    EXPECT_EQ(changes.events, std::vector<std::string>{"1 added"});
+    EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
+    EXPECT_EQ(setString(kDevice, 0, 1, 14, L"IAS 120.0 kmph"), 0);
+    EXPECT_EQ(setString(kDevice, 0, 2, 3, L"\"\\\nxyz"), 0);
+    EXPECT_EQ(getDeviceType(kDevice, nullptr), 0);
+    EXPECT_EQ(getDeviceInstance(kDevice, nullptr), 0);
+    EXPECT_EQ(registerSoftButton(kDevice, nullptr, nullptr), 0);
+    EXPECT_EQ(registerPageChange(kDevice, nullptr, nullptr), 0);
+    EXPECT_EQ(removePage(kDevice, 0), 0);
+    EXPECT_EQ(setLed(kDevice, 0, 0, 1), 0);
+    EXPECT_EQ(setImage(kDevice, 0, 0, 0, nullptr), 0);
+    EXPECT_EQ(setProfile(kDevice, 0, nullptr), 0);
+    EXPECT_EQ(deinitialize(), 0);
+    const std::vector<std::string> expected = {
+        "Initialize \"MFD\"",
+        "RegisterDeviceChangeCallback",
+        "Enumerate",
+        "AddPage 0x1 0 \"PAGE00\" 1",
+        "SetString 0x1 0 1 14 \"IAS 120.0 kmph\"",
+        "SetString 0x1 0 2 3 \"\\\"\\\\\\n\"",
+        "GetDeviceType",
+        "GetDeviceInstance",
+        "RegisterSoftButtonChangeCallback",
+        "RegisterPageChangeCallback",
+        "RemovePage",
+        "SetLed",
+        "SetImage",
+        "SetProfile",
+        "Deinitialize",
+    };
+    EXPECT_EQ(recordLines(), expected);
+}
+
+TEST_F(VirtualMfdTest, RefusesWhatADeviceCannotDo) {
+    Changes changes;
+    start(&changes);
+    ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
+    const struct {
+        const char* what;
+        int32_t result;
+        int32_t expected;
+    } cases[] = {
+        {"a page added twice", addPage(kDevice, 0, L"again", 0), kBadArgument},
+        {"a page for no device", addPage(nullptr, 1, L"PAGE01", 0), kBadHandle},
+        {"a text for no device", setString(nullptr, 0, 0, 1, L"x"), kBadHandle},
+        {"a text for another handle", setString(&changes, 0, 0, 1, L"x"), kBadHandle},
+        {"a page never added", setString(kDevice, 1, 0, 1, L"x"), kBadArgument},
+        {"a fourth line", setString(kDevice, 0, 3, 1, L"x"), kBadArgument},
+        {"the third line", setString(kDevice, 0, 2, 1, L"x"), 0},
+        {"an empty text", setString(kDevice, 0, 2, 0, nullptr), 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.result, c.expected) << c.what;
+    }
+    // Every call is recorded, refused or not.
+    EXPECT_EQ(recordLines().size(), 4u + std::size(cases));
+}
+
+TEST_F(VirtualMfdTest, InitializeStartsAfresh) {
+    Changes changes;
+    start(&changes);
+    ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
+    ASSERT_EQ(initialize(L"MFD"), 0);
+    EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
+    // The callback is forgotten too.
+    EXPECT_EQ(enumerate(), 0);
+    EXPECT_EQ(changes.events.size(), 1u);
+}
+
+TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
+    setenv("VIRTUALMFD_NO_DEVICE", "1", 1);
+    Changes noDevice;
+    start(&noDevice);
+    EXPECT_TRUE(noDevice.events.empty());
+    EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), kBadHandle);
+    unload();
+
+    unsetenv("VIRTUALMFD_NO_DEVICE");
+    setenv("VIRTUALMFD_FAIL_INITIALIZE", "1", 1);
+    load();
+    EXPECT_EQ(initialize(L"MFD"), kFail);
+    unload();
+
+    unsetenv("VIRTUALMFD_FAIL_INITIALIZE");
+    setenv("VIRTUALMFD_FAIL_SETSTRING", "1", 1);
+    Changes failing;
+    start(&failing);
+    ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
+    EXPECT_EQ(setString(kDevice, 0, 0, 1, L"x"), E_NOTIMPL);
+
+    std::vector<std::string> lines = recordLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "SetString 0x1 0 0 1 \"x\"");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Initialize \"MFD\""), 3);
+}
+
+TEST_F(VirtualMfdTest, ReplugsTheDeviceOnItsOwnThread) {
+    setenv("VIRTUALMFD_REPLUG_SECONDS", "1", 1);
+    Changes changes;
+    start(&changes);
+    ASSERT_TRUE(changes.waitFor(3));
+    {
+        std::lock_guard<std::mutex> lock(changes.mutex);
+        EXPECT_EQ(std::vector<std::string>(changes.events.begin(), changes.events.begin() + 3),
+                  (std::vector<std::string>{"1 added", "1 removed", "1 added"}));
+    }
+    // Unloading stops the thread; nothing is called afterwards.
+    unload();
+    size_t heard;
+    {
+        std::lock_guard<std::mutex> lock(changes.mutex);
+        heard = changes.events.size();
+    }
+    std::vector<std::string> lines = recordLines();
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[3], "DeviceChange 0x1 removed");
+    EXPECT_EQ(lines[4], "DeviceChange 0x1 added");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+    std::lock_guard<std::mutex> lock(changes.mutex);
+    EXPECT_EQ(changes.events.size(), heard);
+}
+
+}  // namespace
