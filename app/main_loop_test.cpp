@@ -11,11 +11,10 @@
 namespace {
 
 class MainLoopTest : public ::testing::Test {
-protected:
+  protected:
     void push(const std::string& answer) {
         platform::MutexLock lock(mutexBuffer);
-        queue.push_front(
-            makeBufferCell(answer.data(), static_cast<int32_t>(answer.size())));
+        queue.push_front(makeBufferCell(answer.data(), static_cast<int32_t>(answer.size())));
     }
 
     bool pass() { return mainLoopPass(queue, il2d, mutexBuffer, mutexIL2Data); }

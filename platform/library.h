@@ -6,7 +6,7 @@ namespace platform {
 using LibraryHandle = void*;
 using Symbol = void (*)();
 
-LibraryHandle loadLibrary(const wchar_t* path);  // null when it cannot be loaded
+LibraryHandle loadLibrary(const wchar_t* path);              // null when it cannot be loaded
 Symbol findSymbol(LibraryHandle library, const char* name);  // null when missing
 void freeLibrary(LibraryHandle library);
 

@@ -10,7 +10,7 @@ namespace platform {
 // never blocks on ours. Handles are never closed; each thread opens its own.
 // Thread-safety: a handle belongs to the thread that opened it.
 class NamedMutex {
-public:
+  public:
     // Opens (creating on first use) the mutex called `name`. A mutex that
     // cannot be created ends the process with a message on standard error.
     static NamedMutex open(const char* name);
@@ -23,20 +23,20 @@ public:
     // out, until the mutex is held: a guarded object is never touched without it.
     void lock();
 
-private:
+  private:
     explicit NamedMutex(void* impl) : impl_(impl) {}
     void* impl_;  // POSIX: the mutex, owned by the name table; Windows: this handle
 };
 
 // Holds a NamedMutex for one scope.
 class MutexLock {
-public:
+  public:
     explicit MutexLock(NamedMutex& mutex) : mutex_(mutex) { mutex_.lock(); }
     ~MutexLock() { mutex_.unlock(); }
     MutexLock(const MutexLock&) = delete;
     MutexLock& operator=(const MutexLock&) = delete;
 
-private:
+  private:
     NamedMutex& mutex_;
 };
 

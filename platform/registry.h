@@ -10,7 +10,7 @@ namespace platform {
 // /etc/flightmfd/registry; the file holds the text as UTF-8, one trailing
 // newline not counted.
 class RegistryKey {
-public:
+  public:
     // Opens `path` (backslash-separated) for reading; false when it is absent.
     bool open(const wchar_t* path);
     // Reads value `name` into `buffer`. On entry *sizeBytes is the room in
@@ -19,7 +19,7 @@ public:
     bool queryValue(const wchar_t* name, wchar_t* buffer, uint32_t* sizeBytes);
     void close();
 
-private:
+  private:
     void* impl_ = nullptr;
 };
 

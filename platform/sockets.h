@@ -24,7 +24,7 @@ struct Transfer {
 // The datagram socket operations the simulator link needs, one table that a
 // test can replace to make any step fail. Error numbers are the platform's own.
 class SocketApi {
-public:
+  public:
     virtual ~SocketApi() = default;
 
     // Starts the socket layer asking for `version` (0x0202: 2.2); 0 on success,

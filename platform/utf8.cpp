@@ -93,7 +93,9 @@ std::string toUtf8(const std::wstring& text) {
     return out;
 }
 
-std::string toUtf8(const wchar_t* text) { return toUtf8(std::wstring(text)); }
+std::string toUtf8(const wchar_t* text) {
+    return toUtf8(std::wstring(text));
+}
 
 std::wstring fromUtf8(const char* text, size_t length, wchar_t (*fallback)(unsigned char)) {
     std::wstring out;

@@ -15,7 +15,7 @@ namespace testsupport {
 namespace {
 
 class DisplayTest : public SystemTest {
-protected:
+  protected:
     void startWith(const std::vector<Line>& lines) {
         writeConfig(configXml("127.0.0.1", std::to_string(peer_.port()), lines));
         start();
@@ -87,13 +87,18 @@ TEST_F(DisplayTest, LinesShowTheSimulatorsValuesInTheirUnits) {
                {"variometer", "prefix=\"VS\""}});
     // Before any answer: the record's initial values.
     EXPECT_TRUE(waitForShown(1, 2, " PLANE"));
-    EXPECT_TRUE(serve({{"40", "304.0"}, {"30", "100.0"}, {"36", "0.5"}, {"22", "Bf 109"},
-                       {"32", "-2.5"}},
-                      [&] { return shownText(2, 2) == "VS -2.50 mps"; }));
-    const std::vector<std::tuple<int, int, std::string>> expected = {
-        {0, 0, "ALT 1000.0 ft"}, {0, 1, "IAS 27.8 m/s"}, {0, 2, "IAS -1.0"},
-        {1, 0, "TRN 0.50 dgps"}, {1, 1, "SLIP -1.0 dgps"}, {1, 2, " Bf 109"},
-        {2, 0, "F "},            {2, 1, "F  l"},          {2, 2, "VS -2.50 mps"}};
+    EXPECT_TRUE(
+        serve({{"40", "304.0"}, {"30", "100.0"}, {"36", "0.5"}, {"22", "Bf 109"}, {"32", "-2.5"}},
+              [&] { return shownText(2, 2) == "VS -2.50 mps"; }));
+    const std::vector<std::tuple<int, int, std::string>> expected = {{0, 0, "ALT 1000.0 ft"},
+                                                                     {0, 1, "IAS 27.8 m/s"},
+                                                                     {0, 2, "IAS -1.0"},
+                                                                     {1, 0, "TRN 0.50 dgps"},
+                                                                     {1, 1, "SLIP -1.0 dgps"},
+                                                                     {1, 2, " Bf 109"},
+                                                                     {2, 0, "F "},
+                                                                     {2, 1, "F  l"},
+                                                                     {2, 2, "VS -2.50 mps"}};
     for (const auto& [page, line, text] : expected) {
         EXPECT_TRUE(waitForShown(page, line, text, 2)) << page << "/" << line << ": " << text;
     }
@@ -122,9 +127,12 @@ struct DeviceFailure {
 };
 
 // Test names carry the case; the parameter prints as its name too.
-void PrintTo(const DeviceFailure& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const DeviceFailure& c, std::ostream* out) {
+    *out << c.name;
+}
 
-class DeviceFailureTest : public DisplayTest, public ::testing::WithParamInterface<DeviceFailure> {};
+class DeviceFailureTest : public DisplayTest,
+                          public ::testing::WithParamInterface<DeviceFailure> {};
 
 TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
     const DeviceFailure& c = GetParam();
@@ -148,20 +156,20 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
 
 INSTANTIATE_TEST_SUITE_P(
     Device, DeviceFailureTest,
-    ::testing::Values(
-        DeviceFailure{"NoRegistryEntry", nullptr, nullptr, false,
-                      "Failed to initialize DirectOutput, press any key to quit\n",
-                      "GetDirectOutputFileName failed\n"},
-        DeviceFailure{"LibraryNotLoadable", nullptr, "/nonexistent/DirectOutput.so", true,
-                      "Failed to initialize DirectOutput, press any key to quit\n",
-                      "DirectOutput.dll filename : /nonexistent/DirectOutput.so\n"
-                      "LoadLibrary failed\n"},
-        DeviceFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr, true,
-                      "Failed to initialize DirectOutput, press any key to quit\n",
-                      "DirectOutput.dll filename : "},
-        DeviceFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr, true,
-                      "No DirectOutput devices found, press any key to quit\n",
-                      "DirectOutput.dll filename : "}),
+    ::testing::Values(DeviceFailure{"NoRegistryEntry", nullptr, nullptr, false,
+                                    "Failed to initialize DirectOutput, press any key to quit\n",
+                                    "GetDirectOutputFileName failed\n"},
+                      DeviceFailure{"LibraryNotLoadable", nullptr, "/nonexistent/DirectOutput.so",
+                                    true,
+                                    "Failed to initialize DirectOutput, press any key to quit\n",
+                                    "DirectOutput.dll filename : /nonexistent/DirectOutput.so\n"
+                                    "LoadLibrary failed\n"},
+                      DeviceFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr, true,
+                                    "Failed to initialize DirectOutput, press any key to quit\n",
+                                    "DirectOutput.dll filename : "},
+                      DeviceFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr, true,
+                                    "No DirectOutput devices found, press any key to quit\n",
+                                    "DirectOutput.dll filename : "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -15,9 +15,9 @@
 namespace testsupport {
 namespace {
 
-const std::vector<std::string> kQueries = {
-    "R/22", "R/30", "R/32", "R/34", "R/36", "R/38", "R/40", "R/42", "R/44", "R/46", "R/48",
-    "R/50", "R/80", "R/82", "R/84", "R/86", "R/88", "R/92", "R/94", "R/96", "R/98"};
+const std::vector<std::string> kQueries = {"R/22", "R/30", "R/32", "R/34", "R/36", "R/38", "R/40",
+                                           "R/42", "R/44", "R/46", "R/48", "R/50", "R/80", "R/82",
+                                           "R/84", "R/86", "R/88", "R/92", "R/94", "R/96", "R/98"};
 
 // Answers queries as `answer` says (empty: no answer) until `done` holds or
 // `seconds` pass.
@@ -38,7 +38,7 @@ bool serve(UdpPeer& peer, Answer answer, Done done, double seconds = 10) {
 }
 
 class LinkTest : public SystemTest {
-protected:
+  protected:
     void startWith(const std::vector<Line>& lines) {
         writeConfig(configXml("127.0.0.1", std::to_string(peer_.port()), lines));
         start();
@@ -157,11 +157,10 @@ TEST_F(LinkTest, ValuesFlowOnceTheSimulatorStartsAndAfterItRestarts) {
 TEST_F(LinkTest, LongConfigurationIsCutAndStillRuns) {
     // Past 9999 bytes the document is cut; the cut document still starts the
     // program, with only the lines read before the cut.
-    std::string xml = "<flightmfd>\n  <il2host ipAddress=\"127.0.0.1\" port=\"" +
-                      std::to_string(peer_.port()) +
-                      "\"/>\n  <line prefix=\"ALT\">altimeter</line>\n  <!-- " +
-                      std::string(10000, 'x') + " -->\n" +
-                      "  <line prefix=\"IAS\">speedometer_indicated</line>\n</flightmfd>\n";
+    std::string xml =
+        "<flightmfd>\n  <il2host ipAddress=\"127.0.0.1\" port=\"" + std::to_string(peer_.port()) +
+        "\"/>\n  <line prefix=\"ALT\">altimeter</line>\n  <!-- " + std::string(10000, 'x') +
+        " -->\n" + "  <line prefix=\"IAS\">speedometer_indicated</line>\n</flightmfd>\n";
     writeConfig(xml);
     start();
     EXPECT_TRUE(waitForShown(0, 0, "ALT 0.0 m"));
@@ -175,7 +174,9 @@ struct FatalStart {
 };
 
 // Test names carry the case; the parameter prints as its name too.
-void PrintTo(const FatalStart& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const FatalStart& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FatalStartTest : public SystemTest, public ::testing::WithParamInterface<FatalStart> {};
 
@@ -196,8 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
         FatalStart{"NoConfig", nullptr, "Cannot open config.xml : No such file or directory\n"},
         FatalStart{"Malformed", "<a><b></a>", "Parse error :\nmismatched tag\n"},
         FatalStart{"Empty", "", "Parse error :\nno element found\n"},
-        FatalStart{"AddressTooLong",
-                   "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
+        FatalStart{"AddressTooLong", "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
                    "ipAddress \"127.000.000.0001\" in config.xml is too long for an IPv4 "
                    "address\n"},
         FatalStart{"NoPort", "<c><il2host ipAddress=\"127.0.0.1\"/></c>",

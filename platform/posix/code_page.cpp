@@ -3,6 +3,8 @@
 namespace platform {
 
 // Latin-1 maps each byte to the code point of the same value.
-wchar_t codePageChar(unsigned char byte) { return static_cast<wchar_t>(byte); }
+wchar_t codePageChar(unsigned char byte) {
+    return static_cast<wchar_t>(byte);
+}
 
 }  // namespace platform

@@ -29,8 +29,12 @@ void write(const std::string& text) {
 
 }  // namespace
 
-void debugOutput(const char* text) { write(text); }
+void debugOutput(const char* text) {
+    write(text);
+}
 
-void debugOutput(const wchar_t* text) { write(toUtf8(text)); }
+void debugOutput(const wchar_t* text) {
+    write(toUtf8(text));
+}
 
 }  // namespace platform

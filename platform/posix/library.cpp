@@ -22,6 +22,8 @@ Symbol findSymbol(LibraryHandle library, const char* name) {
     return reinterpret_cast<Symbol>(dlsym(library, name));
 }
 
-void freeLibrary(LibraryHandle library) { dlclose(library); }
+void freeLibrary(LibraryHandle library) {
+    dlclose(library);
+}
 
 }  // namespace platform

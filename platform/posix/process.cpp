@@ -16,6 +16,8 @@ void exitFailure() {
     std::_Exit(-1);
 }
 
-void waitForKey() { std::getchar(); }
+void waitForKey() {
+    std::getchar();
+}
 
 }  // namespace platform

@@ -57,10 +57,16 @@ uint32_t startThread(const char* name, ThreadProc proc, void* argument) {
     return block.id;
 }
 
-uint32_t currentProcessId() { return static_cast<uint32_t>(getpid()); }
+uint32_t currentProcessId() {
+    return static_cast<uint32_t>(getpid());
+}
 
-uint32_t currentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }
+uint32_t currentThreadId() {
+    return static_cast<uint32_t>(syscall(SYS_gettid));
+}
 
-void sleepMs(uint32_t milliseconds) { usleep(static_cast<useconds_t>(milliseconds) * 1000); }
+void sleepMs(uint32_t milliseconds) {
+    usleep(static_cast<useconds_t>(milliseconds) * 1000);
+}
 
 }  // namespace platform

@@ -82,11 +82,17 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     close(err);
 }
 
-ChildProcess::~ChildProcess() { kill(); }
+ChildProcess::~ChildProcess() {
+    kill();
+}
 
-std::string ChildProcess::output() const { return readFile(outputPath_); }
+std::string ChildProcess::output() const {
+    return readFile(outputPath_);
+}
 
-std::string ChildProcess::errors() const { return readFile(errorPath_); }
+std::string ChildProcess::errors() const {
+    return readFile(errorPath_);
+}
 
 bool ChildProcess::waitForExit(double seconds, int* status) {
     int raw = 0;

@@ -12,7 +12,7 @@ namespace testsupport {
 // files of `folder`, its standard input closed (/dev/null). Killed when
 // destroyed, so no test leaves a process behind.
 class ChildProcess {
-public:
+  public:
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& folder, const std::map<std::string, std::string>& environment);
     ~ChildProcess();
@@ -28,7 +28,7 @@ public:
     bool waitForExit(double seconds, int* status);
     void kill();
 
-private:
+  private:
     pid_t pid_ = -1;
     std::string outputPath_;
     std::string errorPath_;
@@ -40,13 +40,13 @@ void writeFile(const std::string& path, const std::string& text);
 // A fresh folder under the system's temporary folder, removed with its
 // contents when destroyed.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 

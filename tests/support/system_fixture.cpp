@@ -7,7 +7,8 @@ namespace testsupport {
 
 std::string configXml(const std::string& host, const std::string& port,
                       const std::vector<Line>& lines) {
-    std::string xml = "<flightmfd>\n  <il2host ipAddress=\"" + host + "\" port=\"" + port + "\"/>\n";
+    std::string xml =
+        "<flightmfd>\n  <il2host ipAddress=\"" + host + "\" port=\"" + port + "\"/>\n";
     for (const Line& line : lines) {
         xml += "  <line " + line.attributes + ">" + line.valueName + "</line>\n";
     }
@@ -47,7 +48,9 @@ int SystemTest::exitStatus(double seconds) {
     return program_->waitForExit(seconds, &status) ? status : -1;
 }
 
-std::vector<std::string> SystemTest::recordLines() const { return splitLines(record()); }
+std::vector<std::string> SystemTest::recordLines() const {
+    return splitLines(record());
+}
 
 std::optional<std::string> SystemTest::shownText(int page, int line) const {
     std::vector<std::string> lines = recordLines();
@@ -75,8 +78,7 @@ bool SystemTest::waitForShown(int page, int line, const std::string& text, doubl
 }
 
 bool SystemTest::waitForOutput(const std::string& text, double seconds) {
-    return waitUntil(seconds,
-                     [&] { return program_->output().find(text) != std::string::npos; });
+    return waitUntil(seconds, [&] { return program_->output().find(text) != std::string::npos; });
 }
 
 }  // namespace testsupport

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +24,7 @@ std::string configXml(const std::string& host, const std::string& port,
 // Runs build/bin/flightmfd in a folder of its own, with the registry stand-in
 // pointing at the virtual display, which records every call.
 class SystemTest : public ::testing::Test {
-protected:
+  protected:
     SystemTest();
 
     void writeConfig(const std::string& xml) { writeFile(folder_.file("config.xml"), xml); }

@@ -11,7 +11,7 @@ namespace testsupport {
 // A simulator of the test's own: a UDP socket bound to 127.0.0.1 that sees
 // every query and answers whatever the test tells it to.
 class UdpPeer {
-public:
+  public:
     explicit UdpPeer(uint16_t port = 0);  // 0: any free port
     ~UdpPeer();
     UdpPeer(const UdpPeer&) = delete;
@@ -25,7 +25,7 @@ public:
     // Sends to the sender of the last datagram received.
     void reply(const std::string& datagram);
 
-private:
+  private:
     int socket_ = -1;
     uint16_t port_ = 0;
     sockaddr_in lastSender_{};
