@@ -7,9 +7,11 @@
 #   scripts/windows-build.sh [--keep-going] [target...]
 #
 # Without targets every target is built and every test runs. With targets,
-# only those are built, and only the tests of test programs that were built
-# run. --keep-going builds whatever builds (ninja -k 0), runs the tests of
-# what was built, and still fails at the end if anything did not build.
+# only those are built, and the tests of every test program present in
+# build/win64 run (in a fresh folder, those of the targets named); a test
+# program that is missing is skipped, not failed. --keep-going builds whatever
+# builds (ninja -k 0), runs the tests of what is there, and still fails at the
+# end if anything did not build.
 # Exits non-zero when a build step or a test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."

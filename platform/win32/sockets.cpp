@@ -1,7 +1,7 @@
 #include "platform/sockets.h"
 
-// winsock2.h must come before windows.h, which would bring the old winsock.h.
-#include <windows.h>
+// winsock2.h brings windows.h itself, after the definitions that keep the
+// old winsock.h out.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -26,8 +26,11 @@ int recordError() {
 
 // Decides, right after the failed call, what the caller is to make of it. A
 // connected UDP socket whose peer has no listener learns so from the ICMP
-// answer to an earlier send: Windows reports WSAECONNRESET, Wine reports
-// WSAETIMEDOUT and then WSAECONNREFUSED; all mean the simulator is not running.
+// answer to an earlier send. Windows reports WSAECONNRESET (unless switched
+// off, see openDatagramSocket); Wine ignores that switch and reports
+// WSAECONNREFUSED from the second receive on, the first one waiting (or
+// ending with WSAETIMEDOUT when a receive time-out is set). All of them mean
+// that the simulator is not running.
 Transfer failure() {
     switch (recordError()) {
         case WSAEMSGSIZE:
@@ -41,6 +44,8 @@ Transfer failure() {
     }
 }
 
+// Windows Sockets 2.2. Stateless apart from each thread's last error; one
+// instance for the process, never destroyed.
 class WinsockApi : public SocketApi {
   public:
     int startup(uint16_t version) override {
