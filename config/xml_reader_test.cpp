@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "config/xml_parser_factory.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -133,9 +134,9 @@ TEST(XmlReader, PartialDocumentWithoutElementsReturnsAnEmptyElement) {
 }
 
 TEST(XmlReaderDeathTest, MalformedDocumentsEndTheProcess) {
-    EXPECT_EXIT(parse("<a><b></a>"), ::testing::ExitedWithCode(255),
+    EXPECT_EXIT(parse("<a><b></a>"), ::testing::ExitedWithCode(platform::kExitFailureStatus),
                 parseErrorPattern(XML_ERROR_TAG_MISMATCH));
-    EXPECT_EXIT(parse(""), ::testing::ExitedWithCode(255),
+    EXPECT_EXIT(parse(""), ::testing::ExitedWithCode(platform::kExitFailureStatus),
                 parseErrorPattern(XML_ERROR_NO_ELEMENTS));
 }
 
@@ -149,7 +150,8 @@ TEST(XmlReaderDeathTest, ParserThatCannotBeCreatedEndsTheProcess) {
             xml_parser_factory::setCreateFunction(failingCreate);
             parse("<a/>");
         },
-        ::testing::ExitedWithCode(255), "^Couldn't allocate memory for parser\n$");
+        ::testing::ExitedWithCode(platform::kExitFailureStatus),
+        "^Couldn't allocate memory for parser\n$");
 }
 
 TEST(XmlReader, TryParseReportsFailureWithoutEnding) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/device_test_fixture.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -209,7 +210,8 @@ TEST_P(MfdStartupFailureTest, WaitsForAKeyAndEnds) {
         registerLibrary("");
     }
     std::string output = file("stdout.txt");
-    EXPECT_EXIT(constructWithOutputIn(output), ::testing::ExitedWithCode(255), "");
+    EXPECT_EXIT(constructWithOutputIn(output),
+                ::testing::ExitedWithCode(platform::kExitFailureStatus), "");
     EXPECT_EQ(readFile(output), c.console);
     std::string debug = debugOutput();
     EXPECT_GE(debug.size(), std::string(c.debug).size());

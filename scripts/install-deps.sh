@@ -3,6 +3,9 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libexpat1-dev libgtest-dev libgmock-dev libbenchmark-dev)
+# clang and its run-time libraries build the libFuzzer targets; llvm-14 brings
+# llvm-symbolizer, which the sanitizers use to name the lines in a report.
+packages+=(clang libclang-rt-14-dev llvm-14)
 packages+=("$@")
 
 missing=()

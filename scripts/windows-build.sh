@@ -52,12 +52,13 @@ start_wine() {
     if [ ! -f "$WINEPREFIX/.ready" ]; then
         echo "Making the Wine prefix $WINEPREFIX"
         # Prints a harmless "failed to open ...syswow64\rundll32.exe" line.
-        wine wineboot -i </dev/null >/dev/null 2>&1
-        wineserver -w
+        # About 12 s; the limits only keep a broken Wine from hanging CI.
+        timeout -k 10 300 wine wineboot -i </dev/null >/dev/null 2>&1
+        timeout -k 10 300 wineserver -w
         touch "$WINEPREFIX/.ready"
     fi
     wineserver -p </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    timeout -k 10 120 wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/process.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
 
 namespace {
@@ -191,7 +192,7 @@ TEST_P(IL2ConnectionFatal, PrintsItsMessageCleansUpAndExits) {
         (c.act != nullptr ? c.act : noAct)(connection);
         std::fputs("[returned]\n", stderr);
     };
-    EXPECT_EXIT(run(), ::testing::ExitedWithCode(255), c.expectedStderr);
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(platform::kExitFailureStatus), c.expectedStderr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fake, IL2ConnectionFatal, ::testing::ValuesIn(kFatalCases),
@@ -216,7 +217,8 @@ TEST(IL2Connection, TextThatIsNotADottedAddressIsNotResolved) {
         FakeSockets sockets;
         sockets.traceOnStderr = true;
         sockets.hostNotFound = 11001;
-        EXPECT_EXIT(IL2Connection(address, 20010, sockets), ::testing::ExitedWithCode(255),
+        EXPECT_EXIT(IL2Connection(address, 20010, sockets),
+                    ::testing::ExitedWithCode(platform::kExitFailureStatus),
                     "^" + quoted(std::string("Cannot resolve ") + address) +
                         "\\. Error : 11001\n\\[cleanup\\]\n$")
             << address;
@@ -224,7 +226,8 @@ TEST(IL2Connection, TextThatIsNotADottedAddressIsNotResolved) {
     // The same with the system's sockets, which know no host name either.
     std::string notFound = std::to_string(platform::systemSockets().hostNotFoundError());
     for (const char* address : {"localhost", "1.2.3", "256.1.1.1"}) {
-        EXPECT_EXIT(IL2Connection(address, 20010), ::testing::ExitedWithCode(255),
+        EXPECT_EXIT(IL2Connection(address, 20010),
+                    ::testing::ExitedWithCode(platform::kExitFailureStatus),
                     "^" + quoted(std::string("Cannot resolve ") + address) +
                         "\\. Error : " + notFound + "\n$")
             << address;

@@ -1,6 +1,7 @@
 #include "tests/support/child_process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,6 +85,20 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 
 ChildProcess::~ChildProcess() {
     kill();
+    expectNoSanitizerReport();
+}
+
+void ChildProcess::expectNoSanitizerReport() const {
+    // The sanitizer builds run the same tests; a report from a child that the
+    // test never waited for would otherwise go unseen.
+    const std::string text = errors();
+    for (const char* marker : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer",
+                               "WARNING: ThreadSanitizer", "runtime error:"}) {
+        if (text.find(marker) != std::string::npos) {
+            ADD_FAILURE() << "sanitizer report on the standard error of a child:\n" << text;
+            return;
+        }
+    }
 }
 
 std::string ChildProcess::output() const {

@@ -10,7 +10,8 @@ namespace testsupport {
 
 // A program started for a test, its standard output and error captured in
 // files of `folder`, its standard input closed (/dev/null). Killed when
-// destroyed, so no test leaves a process behind.
+// destroyed, so no test leaves a process behind; then a sanitizer's report on
+// its standard error fails the test, even one that never looked there.
 class ChildProcess {
   public:
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
@@ -29,6 +30,8 @@ class ChildProcess {
     void kill();
 
   private:
+    void expectNoSanitizerReport() const;
+
     pid_t pid_ = -1;
     std::string outputPath_;
     std::string errorPath_;

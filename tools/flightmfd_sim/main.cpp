@@ -3,7 +3,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "tools/flightmfd_sim/options.h"
@@ -40,7 +39,7 @@ int main(int argc, char** argv) {
     UdpEndpoint endpoint(options.port);
     if (!endpoint.isOpen()) {
         std::fprintf(stderr, "flightmfd-sim: cannot listen on 127.0.0.1:%u: %s\n",
-                     static_cast<unsigned>(options.port), std::strerror(endpoint.error()));
+                     static_cast<unsigned>(options.port), errorText(endpoint.error()).c_str());
         return 1;
     }
     // Tests read the port from this line, so it must leave before any query.
@@ -49,7 +48,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (!serve(endpoint, options, stopRequested)) {
         std::fprintf(stderr, "flightmfd-sim: receive failed: %s\n",
-                     std::strerror(endpoint.error()));
+                     errorText(endpoint.error()).c_str());
         return 1;
     }
     return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Where a datagram came from, address and port in network byte order.
 struct UdpPeer {
@@ -15,13 +16,19 @@ enum class ReceiveStatus { kDatagram, kTimedOut, kFailed };
 
 struct Received {
     ReceiveStatus status;
-    int length;  // the datagram's whole length, even when it did not fit; else -1
+    // The datagram's length; more than the capacity when it did not fit (the
+    // whole length on Linux; Windows only tells that it was longer). Else -1.
+    int length;
     UdpPeer from;
 };
 
+// The system's text for an error number that error() gave.
+std::string errorText(int error);
+
 // One UDP socket bound to 127.0.0.1, never to another address. It owns its
 // socket and closes it when destroyed. One thread receives and one sends at a
-// time; it has no lock. The only file of the stand-in that makes socket calls.
+// time; it has no lock. udp_endpoint_posix.cpp and udp_endpoint_win32.cpp are
+// the only files of the stand-in that make socket calls.
 class UdpEndpoint {
   public:
     // Binds to 127.0.0.1 and `port` (host order; 0 takes a free port). Whether
@@ -44,7 +51,9 @@ class UdpEndpoint {
     void close();
 
   private:
-    int descriptor_ = -1;
+    // The socket; -1 when closed. Wide enough for a Windows SOCKET, whose
+    // invalid value INVALID_SOCKET also reads -1 here.
+    intptr_t descriptor_ = -1;
     int error_ = 0;
     uint16_t port_ = 0;
 };

@@ -31,9 +31,22 @@ void Recorder::write(const std::string& line) {
     if (file_ == nullptr) {
         return;
     }
+    if (timed_) {
+        std::string time = timeText(std::chrono::steady_clock::now()) + " ";
+        std::fwrite(time.data(), 1, time.size(), file_);
+    }
     std::fwrite(line.data(), 1, line.size(), file_);
     std::fputc('\n', file_);
     std::fflush(file_);
+}
+
+std::string timeText(std::chrono::steady_clock::time_point moment) {
+    auto micros =
+        std::chrono::duration_cast<std::chrono::microseconds>(moment.time_since_epoch()).count();
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(micros / 1000),
+                  static_cast<long long>(micros % 1000));
+    return text;
 }
 
 std::string handleText(const void* device) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -18,12 +19,22 @@ class Recorder {
     void open(const std::string& path);
     void close();
     bool active() const { return file_ != nullptr; }
+    // With `timed`, every line written from now on starts with timeText() of
+    // the moment it is written and a space.
+    void setTimed(bool timed) { timed_ = timed; }
     void write(const std::string& line);
 
   private:
     std::FILE* file_ = nullptr;
     std::string path_;
+    bool timed_ = false;
 };
+
+// The steady clock (CLOCK_MONOTONIC on Linux) in milliseconds with three
+// decimals, "12345.678": the clock that another process on the same machine
+// reads too, so that a measurement can compare its own moments with the
+// record's.
+std::string timeText(std::chrono::steady_clock::time_point moment);
 
 // A device handle as the record shows it: "0x" and the pointer's value in
 // lower-case hex ("0x0" for null).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 
 namespace virtualmfd {
@@ -26,6 +27,14 @@ TEST(Record, TextsAreQuotedAndEscaped) {
     EXPECT_EQ(quoted(nullptr), "\"\"");
     // Only `length` characters count; the text need not be terminated there.
     EXPECT_EQ(quoted(L"abcdef", 3), "\"abc\"");
+}
+
+TEST(Record, TimesShowAsMillisecondsWithThreeDecimals) {
+    using std::chrono::microseconds;
+    using std::chrono::steady_clock;
+    EXPECT_EQ(timeText(steady_clock::time_point(microseconds(1234567891))), "1234567.891");
+    EXPECT_EQ(timeText(steady_clock::time_point(microseconds(5))), "0.005");
+    EXPECT_EQ(timeText(steady_clock::time_point(microseconds(40000))), "40.000");
 }
 
 TEST(Record, HandlesShowAsHex) {

@@ -22,6 +22,7 @@ bool switchedOn(const char* name) {
 Settings readSettings() {
     Settings settings;
     settings.recordPath = variable("VIRTUALMFD_RECORD");
+    settings.recordTime = switchedOn("VIRTUALMFD_RECORD_TIME");
     settings.noDevice = switchedOn("VIRTUALMFD_NO_DEVICE");
     settings.failInitialize = switchedOn("VIRTUALMFD_FAIL_INITIALIZE");
     settings.failSetString = switchedOn("VIRTUALMFD_FAIL_SETSTRING");

@@ -8,6 +8,7 @@ namespace virtualmfd {
 // loaded and again at each DirectOutput_Initialize.
 struct Settings {
     std::string recordPath;       // VIRTUALMFD_RECORD: append one line per call; empty = none
+    bool recordTime = false;      // VIRTUALMFD_RECORD_TIME=1: each record line starts with the time
     bool noDevice = false;        // VIRTUALMFD_NO_DEVICE=1: Enumerate reports no device
     bool failInitialize = false;  // VIRTUALMFD_FAIL_INITIALIZE=1: Initialize fails (E_FAIL)
     bool failSetString = false;   // VIRTUALMFD_FAIL_SETSTRING=1: SetString gives E_NOTIMPL

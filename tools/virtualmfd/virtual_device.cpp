@@ -13,6 +13,7 @@ constexpr std::chrono::milliseconds kUnpluggedFor{500};
 
 VirtualDevice::VirtualDevice() : settings_(readSettings()) {
     recorder_.open(settings_.recordPath);
+    recorder_.setTimed(settings_.recordTime);
     present_ = !settings_.noDevice;
 }
 
@@ -25,6 +26,7 @@ int32_t VirtualDevice::initialize(const wchar_t* applicationName) {
     std::unique_lock<std::mutex> lock(mutex_);
     settings_ = readSettings();
     recorder_.open(settings_.recordPath);
+    recorder_.setTimed(settings_.recordTime);
     record("Initialize " + quoted(applicationName));
     if (settings_.failInitialize) {
         return kFail;

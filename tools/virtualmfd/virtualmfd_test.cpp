@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
@@ -140,7 +141,7 @@ class VirtualMfdTest : public ::testing::Test {
   private:
     static constexpr const char* kSwitches[] = {
         "VIRTUALMFD_NO_DEVICE", "VIRTUALMFD_FAIL_INITIALIZE", "VIRTUALMFD_FAIL_SETSTRING",
-        "VIRTUALMFD_REPLUG_SECONDS"};
+        "VIRTUALMFD_REPLUG_SECONDS", "VIRTUALMFD_RECORD_TIME"};
 
     template <typename Function>
     void bind(const char* name, Function& entry) {
@@ -250,6 +251,36 @@ TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "SetString 0x1 0 0 1 \"x\"");
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Initialize \"MFD\""), 3);
+}
+
+TEST_F(VirtualMfdTest, RecordLinesCarryTheSteadyClockWhenAsked) {
+    setenv("VIRTUALMFD_RECORD_TIME", "1", 1);
+    auto millis = [](std::chrono::steady_clock::time_point moment) {
+        return std::chrono::duration<double, std::milli>(moment.time_since_epoch()).count();
+    };
+    double before = millis(std::chrono::steady_clock::now());
+    Changes changes;
+    start(&changes);
+    ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
+    ASSERT_EQ(setString(kDevice, 0, 0, 3, L"IAS"), 0);
+    double after = millis(std::chrono::steady_clock::now());
+
+    const std::vector<std::string> calls = {"Initialize \"MFD\"", "RegisterDeviceChangeCallback",
+                                            "Enumerate", "AddPage 0x1 0 \"PAGE00\" 1",
+                                            "SetString 0x1 0 0 3 \"IAS\""};
+    std::vector<std::string> lines = recordLines();
+    ASSERT_EQ(lines.size(), calls.size());
+    double previous = before;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        // "<milliseconds> <call>": the clock of this process, read in order.
+        size_t space = lines[i].find(' ');
+        ASSERT_NE(space, std::string::npos) << lines[i];
+        double time = std::stod(lines[i].substr(0, space));
+        EXPECT_GE(time, std::floor(previous)) << lines[i];
+        EXPECT_LE(time, after) << lines[i];
+        EXPECT_EQ(lines[i].substr(space + 1), calls[i]);
+        previous = time;
+    }
 }
 
 TEST_F(VirtualMfdTest, ReplugsTheDeviceOnItsOwnThread) {

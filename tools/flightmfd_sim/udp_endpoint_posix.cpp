@@ -23,20 +23,25 @@ sockaddr_in loopbackAddress(uint16_t port) {
 
 }  // namespace
 
+std::string errorText(int error) {
+    return std::strerror(error);
+}
+
 UdpPeer loopbackPeer(uint16_t port) {
     return UdpPeer{htonl(INADDR_LOOPBACK), htons(port)};
 }
 
 UdpEndpoint::UdpEndpoint(uint16_t port) {
-    descriptor_ = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (descriptor_ < 0) {
+    int descriptor = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    descriptor_ = descriptor;
+    if (descriptor < 0) {
         error_ = errno;
         return;
     }
     sockaddr_in address = loopbackAddress(port);
     socklen_t size = sizeof address;
-    if (::bind(descriptor_, reinterpret_cast<const sockaddr*>(&address), size) != 0 ||
-        ::getsockname(descriptor_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), size) != 0 ||
+        ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         error_ = errno;
         close();
         return;
@@ -49,7 +54,7 @@ UdpEndpoint::~UdpEndpoint() {
 }
 
 Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
-    pollfd waiting{descriptor_, POLLIN, 0};
+    pollfd waiting{static_cast<int>(descriptor_), POLLIN, 0};
     int ready;
     do {
         ready = ::poll(&waiting, 1, timeoutMs);
@@ -61,9 +66,10 @@ Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
     socklen_t size = sizeof sender;
     // MSG_TRUNC makes Linux return the datagram's whole length, so that a
     // caller can tell one that did not fit.
-    ssize_t length = ready < 0 ? -1
-                               : ::recvfrom(descriptor_, buffer, static_cast<size_t>(capacity),
-                                            MSG_TRUNC, reinterpret_cast<sockaddr*>(&sender), &size);
+    ssize_t length =
+        ready < 0 ? -1
+                  : ::recvfrom(static_cast<int>(descriptor_), buffer, static_cast<size_t>(capacity),
+                               MSG_TRUNC, reinterpret_cast<sockaddr*>(&sender), &size);
     if (length < 0) {
         error_ = errno;
         return Received{ReceiveStatus::kFailed, -1, UdpPeer{}};
@@ -84,7 +90,7 @@ bool UdpEndpoint::sendTo(const UdpPeer& to, const char* data, int length) {
     address.sin_family = AF_INET;
     address.sin_port = to.port;
     address.sin_addr.s_addr = to.address;
-    ssize_t sent = ::sendto(descriptor_, data, static_cast<size_t>(length), 0,
+    ssize_t sent = ::sendto(static_cast<int>(descriptor_), data, static_cast<size_t>(length), 0,
                             reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (sent < 0) {
         error_ = errno;
@@ -95,7 +101,7 @@ bool UdpEndpoint::sendTo(const UdpPeer& to, const char* data, int length) {
 
 void UdpEndpoint::close() {
     if (descriptor_ >= 0) {
-        ::close(descriptor_);
+        ::close(static_cast<int>(descriptor_));
         descriptor_ = -1;
     }
 }

@@ -1,0 +1,95 @@
+// flightmfd-bench: the hot paths, each beside a baseline measured in the same
+// run, and the ratio of the two after Google Benchmark's own table. The
+// ratios are what to compare between machines; the times alone are not.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/bench_setup.h"
+
+namespace {
+
+struct Ratio {
+    const char* what;
+    const char* measured;
+    const char* baseline;
+    double goal;  // 0: none set
+};
+
+const Ratio kRatios[] = {
+    {"parseAnswer A/30 / strtod of the same text", "parseAnswer_A30", "strtod_sameText", 1.5},
+    {"parseAnswer A/98 / strtod of the same text", "parseAnswer_A98", "strtod_sameText", 1.5},
+    {"refresh of 27 lines / snprintf of the 27 texts", "refresh_27Lines", "snprintf_27Lines", 1.3},
+    {"setString pass over 27 lines / the library's own 27 calls", "setStringPass_27Lines",
+     "librarySetString_27Lines", 0.0},
+};
+
+// Google Benchmark's console table, and the CPU time per iteration of every
+// run kept by benchmark, for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                times_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
+            }
+        }
+    }
+
+    // The median of each benchmark's repetitions, divided by its baseline's.
+    void printRatios() {
+        std::printf("\nRatio to the baseline measured in this run (median CPU time):\n");
+        for (const Ratio& ratio : kRatios) {
+            double measured = median(ratio.measured);
+            double baseline = median(ratio.baseline);
+            if (measured <= 0.0 || baseline <= 0.0) {
+                continue;  // filtered out, or failed
+            }
+            std::printf("  %-60s %6.2f", ratio.what, measured / baseline);
+            if (ratio.goal > 0.0) {
+                std::printf("   goal <= %.1f: %s", ratio.goal,
+                            measured / baseline <= ratio.goal ? "met" : "MISSED");
+            }
+            std::printf("\n");
+        }
+    }
+
+  private:
+    double median(const std::string& name) {
+        std::vector<double>& times = times_[name];
+        if (times.empty()) {
+            return 0.0;
+        }
+        std::sort(times.begin(), times.end());
+        size_t middle = times.size() / 2;
+        return times.size() % 2 == 1 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
+    }
+
+    std::map<std::string, std::vector<double>> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    std::filesystem::path scratch =
+        std::filesystem::temp_directory_path() / "flightmfd-bench-registry";
+    prepareDisplayBenchmarks(scratch.string());
+    std::fflush(stdout);
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    std::filesystem::remove_all(scratch);
+    return 0;
+}

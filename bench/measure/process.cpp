@@ -1,0 +1,229 @@
+#include "bench/measure/process.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace measure {
+namespace {
+
+std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& changes) {
+    std::map<std::string, std::string> merged;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        std::string text(*entry);
+        size_t equals = text.find('=');
+        if (equals != std::string::npos) {
+            merged[text.substr(0, equals)] = text.substr(equals + 1);
+        }
+    }
+    for (const auto& [name, value] : changes) {
+        merged[name] = value;
+    }
+    std::vector<std::string> strings;
+    for (const auto& [name, value] : merged) {
+        strings.push_back(name + "=" + value);
+    }
+    return strings;
+}
+
+std::vector<std::string> directoryEntries(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* directory = opendir(path.c_str());
+    if (directory == nullptr) {
+        return names;
+    }
+    while (dirent* entry = readdir(directory)) {
+        if (entry->d_name[0] != '.') {
+            names.emplace_back(entry->d_name);
+        }
+    }
+    closedir(directory);
+    return names;
+}
+
+// The number after `key` in a /proc status file, or 0.
+int64_t statusField(pid_t pid, const char* key) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(key, 0) == 0) {
+            return std::atoll(line.c_str() + std::strlen(key));
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+Process::Process(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& folder, const std::string& name,
+                 const std::map<std::string, std::string>& environment)
+    : outputPath_(folder + "/" + name + ".out"), errorPath_(folder + "/" + name + ".err") {
+    // Everything the child needs is made before fork; after it, only
+    // async-signal-safe calls.
+    std::vector<std::string> argStrings{program};
+    argStrings.insert(argStrings.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> envStrings = mergedEnvironment(environment);
+    std::vector<char*> argv;
+    for (std::string& s : argStrings) {
+        argv.push_back(s.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& s : envStrings) {
+        envp.push_back(s.data());
+    }
+    envp.push_back(nullptr);
+
+    pid_t parent = getpid();
+    int in = open("/dev/null", O_RDONLY);
+    int out = open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(errorPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_ = fork();
+    if (pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) {
+            _exit(127);  // the tool died before the line above took effect
+        }
+        setpgid(0, 0);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (chdir(folder.c_str()) != 0) {
+            _exit(127);
+        }
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    close(in);
+    close(out);
+    close(err);
+}
+
+Process::~Process() {
+    stop();
+}
+
+bool Process::running() {
+    if (pid_ <= 0) {
+        return false;
+    }
+    if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+        pid_ = -1;
+        return false;
+    }
+    return true;
+}
+
+void Process::stop() {
+    if (pid_ <= 0) {
+        return;
+    }
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 50; ++i) {
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            pid_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(-pid_, SIGKILL);
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+std::string Process::output() const {
+    return readFile(outputPath_);
+}
+
+std::string Process::errors() const {
+    return readFile(errorPath_);
+}
+
+Usage usageOf(pid_t pid) {
+    Usage usage;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const std::string& task : directoryEntries(tasks)) {
+        // schedstat: nanoseconds on the CPU, nanoseconds waiting to run, slices.
+        std::ifstream schedstat(tasks + "/" + task + "/schedstat");
+        int64_t onCpu = 0;
+        if (schedstat >> onCpu) {
+            usage.cpuNanoseconds += onCpu;
+        }
+        std::ifstream status(tasks + "/" + task + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) {
+                usage.wakeUps += std::atoll(line.c_str() + 24);
+            }
+        }
+    }
+    return usage;
+}
+
+int64_t residentKiB(pid_t pid) {
+    return statusField(pid, "VmRSS:");
+}
+
+int64_t peakResidentKiB(pid_t pid) {
+    return statusField(pid, "VmHWM:");
+}
+
+UdpSocketCounters udpSocketOf(pid_t pid) {
+    UdpSocketCounters counters;
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    std::vector<std::string> inodes;
+    for (const std::string& fd : directoryEntries(fds)) {
+        char target[128] = {};
+        ssize_t length = readlink((fds + "/" + fd).c_str(), target, sizeof target - 1);
+        if (length > 0 && std::strncmp(target, "socket:[", 8) == 0) {
+            inodes.emplace_back(target + 8, static_cast<size_t>(length) - 9);
+        }
+    }
+    // sl local rem st tx_queue:rx_queue tr:when retrnsmt uid timeout inode ref pointer drops
+    std::ifstream table("/proc/" + std::to_string(pid) + "/net/udp");
+    std::string line;
+    std::getline(table, line);
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+        std::string references, pointer;
+        int64_t drops = 0;
+        fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+            timeout >> inode >> references >> pointer >> drops;
+        for (const std::string& own : inodes) {
+            if (own == inode) {
+                counters.found = true;
+                counters.drops = drops;
+                counters.queuedBytes =
+                    std::strtoll(queues.substr(queues.find(':') + 1).c_str(), nullptr, 16);
+            }
+        }
+    }
+    return counters;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+}  // namespace measure

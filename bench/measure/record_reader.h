@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace measure {
+
+// One line of the virtual display's record, as far as the tool needs it.
+struct RecordedCall {
+    double timeMs = -1.0;  // the steady clock's milliseconds; -1 without VIRTUALMFD_RECORD_TIME
+    std::string call;      // "SetString", "DeviceChange", ...
+    int page = -1;         // SetString only
+    int line = -1;
+    std::string text;  // SetString: the text, unescaped; DeviceChange: "added" or "removed"
+};
+
+// Reads a record file as it grows: each call of next() returns the lines
+// completed since the previous one. Owns its file; used by one thread.
+class RecordReader {
+  public:
+    explicit RecordReader(std::string path) : path_(std::move(path)) {}
+    ~RecordReader();
+    RecordReader(const RecordReader&) = delete;
+    RecordReader& operator=(const RecordReader&) = delete;
+
+    std::vector<RecordedCall> next();
+
+  private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    std::string partial_;
+};
+
+// One record line taken apart; the call is empty for a line it cannot read.
+RecordedCall parseRecordLine(const std::string& line);
+
+}  // namespace measure

@@ -1,0 +1,432 @@
+#include "bench/measure/runs.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "bench/measure/peer.h"
+#include "bench/measure/process.h"
+#include "bench/measure/record_reader.h"
+#include "bench/twenty_seven_lines.h"
+
+namespace measure {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+std::atomic<bool> stopRequested{false};
+
+// The steady clock in milliseconds, as the virtual display's record writes it.
+double nowMs() {
+    return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
+}
+
+void sleepMs(double milliseconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(milliseconds));
+}
+
+// Waits `seconds` in short steps; false when a stop was asked for first.
+bool wait(double seconds) {
+    double end = nowMs() + seconds * 1000.0;
+    while (nowMs() < end) {
+        if (stopRequested) {
+            return false;
+        }
+        sleepMs(std::min(100.0, end - nowMs()));
+    }
+    return !stopRequested;
+}
+
+// A folder of one run: the registry stand-in naming the virtual display,
+// config.xml with the 27 lines, and whatever the run's programs write.
+// Removed with everything in it when the run ends.
+class Workspace {
+  public:
+    Workspace(const Programs& programs, const std::string& name) {
+        std::string pattern =
+            (fs::temp_directory_path() / ("flightmfd-" + name + "-XXXXXX")).string();
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        path_ = mkdtemp(buffer.data());
+        fs::path key = fs::path(path_) / "registry/HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput";
+        fs::create_directories(key);
+        writeFile((key / "DirectOutputX86").string(), programs.virtualDisplay + "\n");
+        environment_["FLIGHTMFD_REGISTRY"] = file("registry");
+        environment_["FLIGHTMFD_DEBUG_OUTPUT"] = file("debug.txt");
+        environment_["VIRTUALMFD_VIEW"] = "0";
+    }
+    ~Workspace() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    std::map<std::string, std::string>& environment() { return environment_; }
+
+    void configure(uint16_t port) { writeFile(file("config.xml"), twentySevenLinesXml(port)); }
+    // The virtual display records every call, each line with its time.
+    void recordCalls() {
+        environment_["VIRTUALMFD_RECORD"] = file("record.txt");
+        environment_["VIRTUALMFD_RECORD_TIME"] = "1";
+    }
+
+  private:
+    std::string path_;
+    std::map<std::string, std::string> environment_;
+};
+
+// The code of a query datagram ("R/" and two digits), or -1.
+int queryCode(const std::string& datagram) {
+    if (datagram.size() != 4 || datagram[0] != 'R' || datagram[1] != '/' ||
+        !std::isdigit(static_cast<unsigned char>(datagram[2])) ||
+        !std::isdigit(static_cast<unsigned char>(datagram[3]))) {
+        return -1;
+    }
+    return (datagram[2] - '0') * 10 + (datagram[3] - '0');
+}
+
+std::string answer(int code, const std::string& value) {
+    std::string text = "A/";
+    text += static_cast<char>('0' + code / 10);
+    text += static_cast<char>('0' + code % 10);
+    return text + "\\" + value;
+}
+
+// The answer code of each value that a line can show.
+int codeOfValue(const std::string& valueName) {
+    static const std::map<std::string, int> codes = {
+        {"plane", 22},        {"speedometer_indicated", 30},
+        {"variometer", 32},   {"slip", 34},
+        {"turn", 36},         {"altimeter", 40},
+        {"flaps", 82},        {"aileron", 84},
+        {"propPitch", 92},    {"aileronTrim", 94},
+        {"elevatorTrim", 96}, {"rudderTrim", 98}};
+    auto found = codes.find(valueName);
+    return found != codes.end() ? found->second : -1;
+}
+
+// The whole number that line `k` (one of those in their own unit) shows in
+// `text`, which the tool's peer sent as that value's text.
+std::optional<int64_t> numberShown(int k, const std::string& text) {
+    const ConfiguredLine& line = kTwentySevenLines[k];
+    const std::string head = std::string(line.prefix) + " ";
+    if (text.compare(0, head.size(), head) != 0) {
+        return std::nullopt;
+    }
+    const char* value = text.c_str() + head.size();
+    char* end = nullptr;
+    double number = std::strtod(value, &end);
+    if (end == value || (*end != '\0' && *end != ' ') ||
+        std::fabs(number - std::round(number)) > 0.01) {
+        return std::nullopt;
+    }
+    return static_cast<int64_t>(std::llround(number));
+}
+
+struct SentValue {
+    int code;
+    double timeMs;
+};
+
+}  // namespace
+
+void requestStop() {
+    stopRequested = true;
+}
+
+Percentiles percentilesOf(std::vector<double> sample) {
+    Percentiles result;
+    result.count = sample.size();
+    if (sample.empty()) {
+        return result;
+    }
+    std::sort(sample.begin(), sample.end());
+    auto rank = [&](double q) {
+        size_t index = static_cast<size_t>(std::ceil(q * static_cast<double>(sample.size())));
+        return sample[std::clamp<size_t>(index, 1, sample.size()) - 1];
+    };
+    result.p50 = rank(0.50);
+    result.p90 = rank(0.90);
+    result.p99 = rank(0.99);
+    result.max = sample.back();
+    return result;
+}
+
+FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, double seconds) {
+    FreshnessResult result;
+    Workspace workspace(programs, "freshness");
+    const uint16_t port = freeUdpPort();
+    Peer peer(port);
+    workspace.configure(port);
+    workspace.recordCalls();
+    Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
+
+    // Every value is a number of its own, so that each text on the display
+    // tells which value it shows.
+    std::map<int64_t, SentValue> sent;
+    int64_t number = 0;
+    auto sendValue = [&](int code) {
+        ++number;
+        double sentAt = nowMs();
+        if (peer.send(answer(code, std::to_string(number)))) {
+            sent[number] = SentValue{code, sentAt};
+        }
+    };
+    std::mt19937 random(std::random_device{}());
+    // A new value for a line 300 to 500 ms after the previous one: longer
+    // than the slowest way a value can take to the display.
+    std::uniform_real_distribution<double> gapMs(300.0, 500.0);
+    std::vector<double> nextValueAt(kOwnUnitLineCount, 0.0);
+
+    const double end = nowMs() + seconds * 1000.0;
+    while (nowMs() < end && !stopRequested) {
+        std::optional<std::string> query =
+            peer.receive(timing == ValueTiming::kRandomMoments ? 1 : 10);
+        if (timing == ValueTiming::kAnswersToQueries) {
+            int code = query ? queryCode(*query) : -1;
+            if (code >= 0) {
+                sendValue(code);
+            }
+            continue;
+        }
+        // The first query shows where the program listens; after it, values
+        // go out on their own schedule and queries are left unanswered.
+        for (int k = 0; k < kOwnUnitLineCount && peer.knowsProgram(); ++k) {
+            if (nowMs() >= nextValueAt[k]) {
+                sendValue(codeOfValue(kTwentySevenLines[k].valueName));
+                nextValueAt[k] = nowMs() + gapMs(random);
+            }
+        }
+    }
+    // The last answers reach the display within two passes.
+    wait(0.5);
+    result.programRan = program.running();
+    program.stop();
+    result.valuesSent = sent.size();
+
+    RecordReader record(workspace.file("record.txt"));
+    std::set<int64_t> seen;
+    std::vector<double> latencies;
+    for (const RecordedCall& call : record.next()) {
+        const int k = call.page * 3 + call.line;
+        if (call.call != "SetString" || call.timeMs < 0 || k < 0 || k >= kOwnUnitLineCount) {
+            continue;
+        }
+        std::optional<int64_t> shown = numberShown(k, call.text);
+        if (!shown || seen.count(*shown) != 0) {
+            continue;
+        }
+        auto found = sent.find(*shown);
+        if (found != sent.end() &&
+            found->second.code == codeOfValue(kTwentySevenLines[k].valueName)) {
+            seen.insert(*shown);
+            latencies.push_back(call.timeMs - found->second.timeMs);
+        }
+    }
+    result.latencyMs = percentilesOf(latencies);
+    return result;
+}
+
+CpuResult measureCpu(const Programs& programs, bool busy, double seconds) {
+    CpuResult result;
+    Workspace workspace(programs, busy ? "cpu-busy" : "cpu-idle");
+    const uint16_t programPort = freeUdpPort();
+    uint16_t referencePort = freeUdpPort();
+    while (referencePort == programPort) {
+        referencePort = freeUdpPort();
+    }
+    std::unique_ptr<Process> programSimulator;
+    std::unique_ptr<Process> referenceSimulator;
+    if (busy) {
+        programSimulator = std::make_unique<Process>(
+            programs.simulator, std::vector<std::string>{"--port", std::to_string(programPort)},
+            workspace.path(), "simulator-program", std::map<std::string, std::string>{});
+        referenceSimulator = std::make_unique<Process>(
+            programs.simulator, std::vector<std::string>{"--port", std::to_string(referencePort)},
+            workspace.path(), "simulator-reference", std::map<std::string, std::string>{});
+    }
+    workspace.configure(programPort);
+    Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
+    Process reference(programs.reference, {std::to_string(referencePort)}, workspace.path(),
+                      "reference", {});
+
+    // Start-up (reading the configuration, loading the library) is not part
+    // of the steady state.
+    wait(3.0);
+    const Usage programBefore = usageOf(program.pid());
+    const Usage referenceBefore = usageOf(reference.pid());
+    const double start = nowMs();
+    wait(seconds);
+    const Usage programAfter = usageOf(program.pid());
+    const Usage referenceAfter = usageOf(reference.pid());
+    const double elapsed = (nowMs() - start) / 1000.0;
+
+    result.seconds = elapsed;
+    result.programCpuMsPerSecond =
+        static_cast<double>(programAfter.cpuNanoseconds - programBefore.cpuNanoseconds) / 1e6 /
+        elapsed;
+    result.referenceCpuMsPerSecond =
+        static_cast<double>(referenceAfter.cpuNanoseconds - referenceBefore.cpuNanoseconds) / 1e6 /
+        elapsed;
+    result.programWakeUpsPerSecond =
+        static_cast<double>(programAfter.wakeUps - programBefore.wakeUps) / elapsed;
+    result.referenceWakeUpsPerSecond =
+        static_cast<double>(referenceAfter.wakeUps - referenceBefore.wakeUps) / elapsed;
+    result.peakKiB = peakResidentKiB(program.pid());
+    result.finalKiB = residentKiB(program.pid());
+    result.programRan = program.running() && reference.running();
+    return result;
+}
+
+FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
+    FloodResult result;
+    Workspace workspace(programs, "flood");
+    const uint16_t port = freeUdpPort();
+    Peer peer(port);
+    workspace.configure(port);
+    workspace.recordCalls();
+    Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
+
+    // A few seconds of ordinary answers first: the level that memory must
+    // come back to is that of the program in flight.
+    const double settled = nowMs() + 3000.0;
+    while (nowMs() < settled && !stopRequested) {
+        std::optional<std::string> query = peer.receive(10);
+        int code = query ? queryCode(*query) : -1;
+        if (code >= 0) {
+            peer.send(answer(code, code == 22 ? "Bf 109 G-2" : "1.5"));
+        }
+    }
+    result.beforeKiB = residentKiB(program.pid());
+    const int64_t dropsBefore = udpSocketOf(program.pid()).drops;
+
+    // The flood: answers go out in small bursts, as many as the rate asks for
+    // by now; the queries that keep coming are read and left unanswered.
+    const double start = nowMs();
+    const auto total = static_cast<int64_t>(static_cast<double>(rate) * seconds);
+    while (result.sent < total && !stopRequested) {
+        const double elapsed = (nowMs() - start) / 1000.0;
+        const auto due = std::min(total, static_cast<int64_t>(elapsed * rate));
+        while (result.sent < due) {
+            ++result.sent;
+            peer.send(answer(30, std::to_string(result.sent)));
+        }
+        while (peer.receive(0)) {
+        }
+        sleepMs(0.1);
+    }
+    const double floodEnd = nowMs();
+    result.seconds = (floodEnd - start) / 1000.0;
+
+    // Every answer that the kernel delivered is in the queue before the last
+    // one, and the main loop takes them in order: once the display shows the
+    // last number, every delivered answer has been parsed.
+    RecordReader record(workspace.file("record.txt"));
+    const double deadline = nowMs() + 60000.0;
+    while (!result.lastShown && nowMs() < deadline && !stopRequested) {
+        for (const RecordedCall& call : record.next()) {
+            if (call.call == "SetString" && call.page == 0 && call.line == 1 &&
+                numberShown(1, call.text) == result.sent) {
+                result.lastShown = true;
+                result.drainedMs = call.timeMs - floodEnd;
+                break;
+            }
+        }
+        sleepMs(20);
+    }
+    // Memory is looked at once the queue has been empty for a while.
+    wait(2.0);
+    const UdpSocketCounters socket = udpSocketOf(program.pid());
+    result.kernelDrops = socket.drops - dropsBefore;
+    result.afterKiB = residentKiB(program.pid());
+    result.peakKiB = peakResidentKiB(program.pid());
+    result.programRan = program.running();
+    return result;
+}
+
+SoakResult soak(const Programs& programs, double seconds, double restartEvery, int replugEvery) {
+    SoakResult result;
+    Workspace workspace(programs, "soak");
+    const uint16_t port = freeUdpPort();
+    workspace.configure(port);
+    workspace.recordCalls();
+    workspace.environment()["VIRTUALMFD_REPLUG_SECONDS"] = std::to_string(replugEvery);
+    Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
+    RecordReader record(workspace.file("record.txt"));
+
+    std::unique_ptr<Process> simulator;
+    std::string awaited;  // the name that the running stand-in's values put on line 0
+    double startedAt = 0.0;
+    const double start = nowMs();
+    double nextRestart = start;
+    double nextSample = start;
+    while (nowMs() - start < seconds * 1000.0 && !stopRequested && program.running()) {
+        if (nowMs() >= nextRestart) {
+            if (simulator) {
+                simulator->stop();
+                wait(1.0);  // the program meets a closed port for a while
+            }
+            // Each start answers with values of its own, so that the display
+            // shows whether this stand-in's values came through.
+            ++result.restarts;
+            std::vector<std::string> arguments = {"--port", std::to_string(port)};
+            awaited = "SOAK" + std::to_string(result.restarts);
+            arguments.insert(arguments.end(), {"--value", "22=" + awaited});
+            for (int code :
+                 {30, 32, 34, 36, 38, 40, 42, 44, 46, 48, 50, 80, 82, 84, 86, 88, 92, 94, 96, 98}) {
+                arguments.insert(arguments.end(),
+                                 {"--value", std::to_string(code) + "=" +
+                                                 std::to_string(result.restarts * 100 + code)});
+            }
+            simulator =
+                std::make_unique<Process>(programs.simulator, arguments, workspace.path(),
+                                          "simulator", std::map<std::string, std::string>{});
+            startedAt = nowMs();
+            result.flowDelaysMs.push_back(-1.0);
+            nextRestart += restartEvery * 1000.0;
+        }
+        for (const RecordedCall& call : record.next()) {
+            if (call.call == "SetString" && call.page == 0 && call.line == 0 && !awaited.empty() &&
+                call.text == " " + awaited) {
+                result.flowDelaysMs.back() = call.timeMs - startedAt;
+                awaited.clear();
+            } else if (call.call == "DeviceChange") {
+                (call.text == "removed" ? result.removals : result.arrivals) += 1;
+            }
+        }
+        if (nowMs() >= nextSample) {
+            result.residentKiB.emplace_back((nowMs() - start) / 1000.0, residentKiB(program.pid()));
+            nextSample += 1000.0;
+        }
+        sleepMs(50);
+    }
+    result.programRan = program.running();
+    program.stop();
+    if (simulator) {
+        simulator->stop();
+    }
+    result.errors = program.errors();
+    const std::string output = program.output();
+    for (size_t at = 0; (at = output.find("setString failed", at)) != std::string::npos; ++at) {
+        ++result.failedWrites;
+    }
+    return result;
+}
+
+}  // namespace measure

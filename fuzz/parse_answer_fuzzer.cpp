@@ -1,0 +1,79 @@
+// Fuzz target: one datagram from the network, as the main loop hands it to the
+// flight data record. Whatever the bytes, the record must stay usable: the
+// aircraft name terminated within its buffer and made of the answer's bytes
+// alone, at most one field changed, and nothing changed at all by an answer
+// without a known code.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "display/il2data.h"
+
+namespace {
+
+// The receive buffer's capacity: no datagram that reaches the parser is longer.
+constexpr size_t kLongestAnswer = 1024;
+
+const char* const kKnownCodes[] = {"A/22", "A/30", "A/32", "A/34", "A/36", "A/38", "A/40",
+                                   "A/42", "A/44", "A/46", "A/48", "A/50", "A/80", "A/82",
+                                   "A/84", "A/86", "A/88", "A/92", "A/94", "A/96", "A/98"};
+
+bool hasKnownCode(const char* answer, size_t size) {
+    if (size < 5) {
+        return false;
+    }
+    for (const char* code : kKnownCodes) {
+        if (std::memcmp(answer, code, 4) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Fields are compared bit for bit, so that a NaN that stayed a NaN counts as unchanged.
+int changedFields(const IL2Data& before, const IL2Data& after) {
+    int changed = std::strcmp(before.plane, after.plane) != 0 ? 1 : 0;
+    const float* first = &before.speedometer_indicated;
+    const float* second = &after.speedometer_indicated;
+    const size_t count =
+        static_cast<size_t>(&before.rudderTrim - &before.speedometer_indicated) + 1;
+    for (size_t i = 0; i < count; ++i) {
+        if (std::memcmp(first + i, second + i, sizeof(float)) != 0) {
+            ++changed;
+        }
+    }
+    return changed;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > kLongestAnswer) {
+        return -1;  // not a datagram the program can receive; keep it out of the corpus
+    }
+    const char* answer = reinterpret_cast<const char*>(data);
+    IL2Data il2d;
+    // The longest name a previous answer can leave, which the next one must replace whole.
+    std::memset(il2d.plane, 'x', IL2Data::kPlaneCapacity - 1);
+    il2d.plane[IL2Data::kPlaneCapacity - 1] = '\0';
+    const IL2Data before = il2d;
+
+    il2d.parseAnswer(answer, static_cast<int32_t>(size));
+
+    if (std::memchr(il2d.plane, '\0', IL2Data::kPlaneCapacity) == nullptr) {
+        std::abort();  // the name is no longer terminated within its buffer
+    }
+    if (size >= 5 && std::memcmp(answer, "A/22", 4) == 0) {
+        // The new name is the answer's bytes after the separator, up to a NUL.
+        const size_t length = strnlen(answer + 5, size - 5);
+        if (std::strlen(il2d.plane) != length || std::memcmp(il2d.plane, answer + 5, length) != 0) {
+            std::abort();
+        }
+    }
+    const int changed = changedFields(before, il2d);
+    if (changed > 1 || (changed == 1 && !hasKnownCode(answer, size))) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The Windows part of the test command. Installs what the cross-build needs,
+# builds build/win32 (i686, the release) and build/win64 (x86_64) and runs the
+# unit tests of the latter under Wine, checks the release binaries, runs the
+# whole system under Wine, and makes and checks the release archive
+# build/win32/package/flightmfd-<version>-win32.zip.
+# Needs no terminal and no standard input; every Wine run is time-limited.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+
+step() { echo "==== windows-check: $*"; }
+fail() {
+    echo "windows-check: FAILED: $*" >&2
+    exit 1
+}
+
+step "toolchains, Wine, expat and GoogleTest"
+scripts/windows-deps.sh
+step "build both architectures; unit tests of x86_64 under Wine"
+scripts/windows-build.sh
+
+# ---- The release archive ----
+step "release archive"
+package=$top/build/win32/package
+rm -rf "$package"
+(cd build/win32 && cpack -G ZIP -B "$package" >/dev/null)
+zips=("$package"/flightmfd-*-win32.zip)
+zip=${zips[0]}
+[ -f "$zip" ] || fail "cpack made no archive in $package"
+folder=$(basename "$zip" .zip)
+expected=(README.md config.xml flightmfd-preview.exe flightmfd-sim.exe flightmfd.exe virtualmfd.dll)
+listed=$(cmake -E tar tf "$zip" | sed -n "s|^$folder/||p" | grep -v '/$' | LC_ALL=C sort)
+wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
+if [ "$listed" != "$wanted" ]; then
+    echo "holds:"$'\n'"$listed"$'\n'"instead of:"$'\n'"$wanted" >&2
+    fail "$(basename "$zip") does not hold exactly the release files under $folder/"
+fi
+unpacked=$package/unpacked
+mkdir -p "$unpacked"
+(cd "$unpacked" && cmake -E tar xf "$zip")
+cmp -s "$unpacked/$folder/config.xml" examples/config.xml || fail "the archive's config.xml differs"
+
+# ---- The i686 binaries, as built and as released ----
+# A 32-bit program that imports only DLLs every Windows has: the static link
+# leaves out the C++ runtime, the thread library and expat as DLLs.
+step "i686 binaries: PE32, system DLLs only, plain export names"
+objdump=i686-w64-mingw32-objdump
+system_dlls='^(kernel32|advapi32|msvcrt|ws2_32|user32|ntdll|shell32|ole32)\.dll$'
+entry_points=(AddPage Deinitialize Enumerate GetDeviceInstance GetDeviceType Initialize
+    RegisterDeviceChangeCallback RegisterPageChangeCallback RegisterSoftButtonChangeCallback
+    RemovePage SetImage SetLed SetProfile SetString)
+wanted_exports=$(printf 'DirectOutput_%s\n' "${entry_points[@]}" | LC_ALL=C sort)
+for dir in build/win32/bin "$unpacked/$folder"; do
+    for binary in flightmfd.exe flightmfd-sim.exe flightmfd-preview.exe virtualmfd.dll; do
+        headers=$($objdump -p "$dir/$binary")
+        grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)$' <<<"$headers" ||
+            fail "$dir/$binary is not PE32"
+        while read -r dll; do
+            grep -Eqi "$system_dlls" <<<"$dll" || fail "$dir/$binary imports $dll"
+        done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+    done
+    # The names the loader asks for, undecorated (no Name@N), and no others.
+    exports=$($objdump -p "$dir/virtualmfd.dll" |
+        sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^[[:space:]]*\[ *[0-9]*\] //p' |
+        LC_ALL=C sort)
+    if [ "$exports" != "$wanted_exports" ]; then
+        echo "exports:"$'\n'"$exports" >&2
+        fail "$dir/virtualmfd.dll does not export exactly the 14 plain entry point names"
+    fi
+done
+
+step "the whole system under Wine"
+scripts/windows-e2e.sh
+
+echo "windows-check: $(basename "$zip") and both builds pass"

@@ -1,0 +1,251 @@
+#include "tools/preview/analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+namespace {
+
+Analysis analyseFile(const std::string& name) {
+    ConfigSource source;
+    std::string error;
+    EXPECT_TRUE(readConfigSource(std::string(PREVIEW_TESTDATA) + "/" + name, &source, &error))
+        << error;
+    return analyseSource(source);
+}
+
+Analysis analyseText(const std::string& text) {
+    ConfigSource source;
+    source.bytes = text;
+    return analyseSource(source);
+}
+
+struct BrokenFile {
+    const char* name;
+    Findings expected;
+};
+
+void PrintTo(const BrokenFile& file, std::ostream* os) {
+    *os << file.name;
+}
+
+class BrokenConfiguration : public ::testing::TestWithParam<BrokenFile> {};
+
+TEST_P(BrokenConfiguration, FindsEachProblemOnItsLine) {
+    const Analysis analysis = analyseFile(GetParam().name);
+    ASSERT_EQ(analysis.state, Analysis::State::kRead);
+    const Findings& expected = GetParam().expected;
+    ASSERT_EQ(analysis.findings.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(analysis.findings[i].line, expected[i].line) << expected[i].message;
+        EXPECT_EQ(analysis.findings[i].message, expected[i].message);
+    }
+}
+
+const char kNameHint[] = "? (names match exactly, letter case and blanks included)";
+const char kUnits[] = "none, kmph, mps, dg, dgps, m, km, kn, mph, ft";
+const char kAddressHint[] =
+    " is not an IPv4 address such as 127.0.0.1 (four numbers from 0 to 255, dots between)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BrokenConfiguration,
+    ::testing::Values(
+        BrokenFile{"names.xml",
+                   {{5, std::string("unknown value name \"Altimeter\": the line shows no value; "
+                                    "did you mean \"altimeter\"") +
+                            kNameHint},
+                    {6, std::string("unknown value name \"altimeter \": the line shows no value; "
+                                    "did you mean \"altimeter\"") +
+                            kNameHint},
+                    {7,
+                     "value \"fuel\" comes from the simulator but cannot be shown: the line "
+                     "shows no value"},
+                    {8, std::string("unknown value name \"speed\": the line shows no value; did "
+                                    "you mean \"speedometer_indicated\"") +
+                            kNameHint},
+                    {9, "<line> has no value name: it shows only its prefix"},
+                    {10,
+                     "unknown value name \"qnh\": the line shows no value; value names are "
+                     "plane, speedometer_indicated, altimeter, variometer, slip, turn, flaps, "
+                     "aileron, propPitch, aileronTrim, elevatorTrim, rudderTrim"}}},
+        BrokenFile{"units.xml",
+                   {{5, "unknown unit \"KMPH\": the line would show -1.0; did you mean \"kmph\"?"},
+                    {6,
+                     "speedometer_indicated cannot be shown in \"km\": the line would show "
+                     "-1.0; it can be shown in kmph, mps, kn, mph"},
+                    {7,
+                     "altimeter cannot be shown in \"none\": the line would show -1.0; it can "
+                     "be shown in m, km, ft"},
+                    {8,
+                     "slip cannot be shown in \"dgps\": the line would show -1.0; it can be "
+                     "shown in dg"},
+                    {9, std::string("unknown unit \"fpm\": the line would show -1.00; units are ") +
+                            kUnits},
+                    {10, std::string("unknown unit \"rate\": the value shows without a unit "
+                                     "label; units are ") +
+                             kUnits}}},
+        BrokenFile{"plane.xml",
+                   {{4, "a \"plane\" line never shows its suffix \"aircraft\""},
+                    {5,
+                     "a \"plane\" line shows the aircraft's name: its unit \"kmph\" is not "
+                     "used"}}},
+        BrokenFile{"no_host.xml",
+                   {{2,
+                     "no <il2host ipAddress=\"...\" port=\"...\"/>: the program needs the "
+                     "simulator's address and port"}}},
+        BrokenFile{"bad_host.xml",
+                   {{3, std::string("ipAddress \"127.0.0\"") + kAddressHint},
+                    {3,
+                     "port \"20010x\" is not a number from 1 to 65535: the program would use "
+                     "20010"},
+                    {5,
+                     "another <il2host> (the first is on line 3): what it gives replaces the "
+                     "earlier values"},
+                    {5,
+                     "port \"70000\" is not a number from 1 to 65535: the program would use "
+                     "4464"},
+                    {6,
+                     "another <il2host> (the first is on line 3): what it gives replaces the "
+                     "earlier values"},
+                    {6, std::string("ipAddress \"192.168.100.200.1\"") + kAddressHint}}},
+        BrokenFile{"host_without_port.xml",
+                   {{3,
+                     "<il2host> gives no port: the program stops at start-up with \"No port "
+                     "for il2host in config.xml\""}}},
+        BrokenFile{"host_without_address.xml",
+                   {{3, "<il2host> gives no ipAddress: the program cannot reach the simulator"}}},
+        BrokenFile{"ignored.xml",
+                   {{2, "attribute \"version\" of <flightmfd> is ignored"},
+                    {3, "attribute \"Port\" of <il2host> is ignored; did you mean \"port\"?"},
+                    {3, "text \"local\" inside <il2host> is ignored"},
+                    {4, "<Line> is ignored, with everything inside it; did you mean <line>?"},
+                    {5,
+                     "<page> is ignored, with everything inside it (2 <line> elements that "
+                     "are not shown: lines belong directly inside the root element)"},
+                    {9, "attribute \"Unit\" of <line> is ignored; did you mean \"unit\"?"},
+                    {10,
+                     "<b> inside <line> is ignored, with its text, which is not part of the "
+                     "value name"},
+                    {11, "text \"altimeter\" outside any <line> is ignored"}}},
+        BrokenFile{"root_is_line.xml",
+                   {{1,
+                     "the root element <line> is not read as one: only the elements inside "
+                     "the root are"},
+                    {1,
+                     "no <il2host ipAddress=\"...\" port=\"...\"/>: the program needs the "
+                     "simulator's address and port"},
+                    {1, "no <line> elements: the display would stay empty"}}}),
+    [](const ::testing::TestParamInfo<BrokenFile>& info) {
+        std::string name = info.param.name;
+        for (char& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
+
+TEST(Analysis, SoundFileHasNoFindingsAndKeepsTheProgramsReading) {
+    ConfigSource source;
+    std::string error;
+    ASSERT_TRUE(readConfigSource(SAMPLE_CONFIG, &source, &error)) << error;
+    const Analysis analysis = analyseSource(source);
+    EXPECT_TRUE(analysis.findings.empty());
+    EXPECT_EQ(analysis.address, "127.0.0.1");
+    EXPECT_EQ(analysis.port, 20010);
+    ASSERT_EQ(analysis.tokens.size(), 15u);
+    EXPECT_STREQ(analysis.tokens[1].valueName, "speedometer_indicated");
+    EXPECT_EQ(analysis.tokenLines.front(), 8);
+    EXPECT_EQ(analysis.tokenLines.back(), 30);
+}
+
+TEST(Analysis, ValueNameWithNestedElementJoinsItsPiecesAsTheProgramDoes) {
+    // The program reads "alti" and "meter" around the ignored element as one name.
+    const Analysis analysis = analyseText(
+        "<c>\n<il2host ipAddress=\"127.0.0.1\" port=\"1\"/>\n<line>alti<x/>meter</line>\n</c>");
+    ASSERT_EQ(analysis.tokens.size(), 1u);
+    EXPECT_STREQ(analysis.tokens[0].valueName, "altimeter");
+    ASSERT_EQ(analysis.findings.size(), 1u);
+    EXPECT_EQ(analysis.findings[0].line, 3);
+}
+
+TEST(Analysis, PortsThatTheProgramWouldReadAsAnotherNumber) {
+    struct Case {
+        const char* port;
+        int programPort;  // -1: sound, no finding
+    };
+    const Case cases[] = {
+        {"20010", -1}, {" 20010 ", -1}, {"65535", -1}, {"1", -1}, {"0", 0},
+        {"-1", 65535}, {"65536", 0},    {"abc", 0},    {"", 0},   {"2001O", 2001},
+    };
+    for (const Case& c : cases) {
+        const Analysis analysis =
+            analyseText(std::string("<c>\n<il2host ipAddress=\"127.0.0.1\" port=\"") + c.port +
+                        "\"/>\n<line>altimeter</line>\n</c>");
+        if (c.programPort < 0) {
+            EXPECT_TRUE(analysis.findings.empty()) << c.port;
+            continue;
+        }
+        ASSERT_EQ(analysis.findings.size(), 1u) << c.port;
+        EXPECT_EQ(analysis.findings[0].line, 2);
+        EXPECT_EQ(analysis.findings[0].message,
+                  "port \"" + std::string(c.port) +
+                      "\" is not a number from 1 to 65535: the program would use " +
+                      std::to_string(c.programPort));
+        EXPECT_EQ(analysis.port, c.programPort) << c.port;
+    }
+}
+
+TEST(Analysis, MalformedDocumentGivesExpatsTextAndPosition) {
+    const Analysis mismatched = analyseFile("malformed.xml");
+    EXPECT_EQ(mismatched.state, Analysis::State::kMalformed);
+    EXPECT_EQ(mismatched.parseError, "mismatched tag");
+    EXPECT_EQ(mismatched.errorLine, 4);
+    EXPECT_EQ(mismatched.errorColumn, 47);
+
+    const Analysis empty = analyseFile("empty.xml");
+    EXPECT_EQ(empty.state, Analysis::State::kMalformed);
+    EXPECT_EQ(empty.parseError, "no element found");
+    EXPECT_EQ(empty.errorLine, 1);
+}
+
+// Lines of exactly 50 bytes, so that byte 9999 (the first the program does not
+// read) is the line feed of line 200.
+std::string paddedLine(const std::string& text) {
+    return text + std::string(49 - text.size(), ' ') + "\n";
+}
+
+std::string documentOfLines(int lineCount) {
+    std::string text = paddedLine("<flightmfd>");
+    text += paddedLine("<il2host ipAddress=\"127.0.0.1\" port=\"20010\"/>");
+    for (int line = 3; line < lineCount; ++line) {
+        text += paddedLine("<line prefix=\"ALT\">altimeter</line>");
+    }
+    return text + paddedLine("</flightmfd>");
+}
+
+TEST(Analysis, LongDocumentIsReadOnlyAsFarAsTheProgramReadsIt) {
+    const std::string text = documentOfLines(250);
+    ASSERT_EQ(text.size(), 12500u);
+    const Analysis analysis = analyseText(text);
+    ASSERT_EQ(analysis.state, Analysis::State::kRead);
+    ASSERT_EQ(analysis.findings.size(), 1u);
+    EXPECT_EQ(analysis.findings[0].line, 200);
+    EXPECT_EQ(analysis.findings[0].message,
+              "the file is 12500 bytes: the program reads only the first 9999, up to column 50 "
+              "of this line, and ignores the rest");
+    // Lines 3 to 200 hold the <line> elements that the program sees.
+    EXPECT_EQ(analysis.tokens.size(), 198u);
+}
+
+TEST(Analysis, DocumentOfExactlyTheReadLimitIsWhole) {
+    std::string text = documentOfLines(200);
+    text.pop_back();  // 9999 bytes, the last line without its line feed
+    ASSERT_EQ(text.size(), 9999u);
+    const Analysis analysis = analyseText(text);
+    ASSERT_EQ(analysis.state, Analysis::State::kRead);
+    EXPECT_TRUE(analysis.findings.empty());
+    EXPECT_EQ(analysis.tokens.size(), 197u);
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+#include "tools/preview/config_source.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+int32_t ConfigSource::programLength() const {
+    return bytes.size() < static_cast<size_t>(kProgramReadLimit)
+               ? static_cast<int32_t>(bytes.size())
+               : kProgramReadLimit;
+}
+
+int32_t ConfigSource::programIsFinal() const {
+    return bytes.size() < static_cast<size_t>(kProgramReadLimit) ? 1 : 0;
+}
+
+bool readConfigSource(const std::string& path, ConfigSource* source, std::string* error) {
+    // Text mode, like the program: on Windows both then see the same bytes.
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) {
+        *error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string bytes;
+    char chunk[4096];
+    size_t count;
+    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.append(chunk, count);
+    }
+    const bool failed = std::ferror(file) != 0;
+    const int readErrno = errno;
+    std::fclose(file);
+    if (failed) {
+        *error = "cannot read " + path + ": " + std::strerror(readErrno);
+        return false;
+    }
+    source->bytes = std::move(bytes);
+    return true;
+}
+
+TextPosition positionOf(const std::string& text, size_t offset) {
+    TextPosition position{1, 1};
+    for (size_t i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++position.line;
+            position.column = 1;
+        } else {
+            ++position.column;
+        }
+    }
+    return position;
+}

@@ -1,0 +1,109 @@
+#include "tools/preview/preview.h"
+
+#include <vector>
+
+#include "display/il2data.h"
+#include "display/il2display.h"
+#include "tools/preview/analysis.h"
+#include "tools/preview/config_source.h"
+#include "tools/preview/page_view.h"
+#include "tools/preview/sample_values.h"
+#include "tools/preview/sim_query.h"
+
+namespace {
+
+constexpr char kLoopback[] = "127.0.0.1";
+
+// The record the pages are made from, and a sentence on where it came from.
+struct Values {
+    IL2Data data = sampleFlightData();
+    std::string source = "sample values";  // fits "... characters with <source>"
+    std::string line = "Values: samples (--sim takes them from a running flightmfd-sim)";
+};
+
+std::string counted(size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string simulatorText(const Analysis& analysis) {
+    return (analysis.address.empty() ? std::string("(no address)") : analysis.address) + ":" +
+           (analysis.report.portFound ? std::to_string(analysis.port) : "(no port)");
+}
+
+// Asks the simulator once when the options want it; falls back to the sample
+// values, saying why, when it cannot be asked or does not answer.
+Values chooseValues(const PreviewOptions& options, const Analysis& analysis) {
+    Values values;
+    if (options.values == PreviewOptions::Values::kSample) {
+        return values;
+    }
+    uint16_t port = options.simPort;
+    if (options.values == PreviewOptions::Values::kSimFromConfig) {
+        if (analysis.address != kLoopback || !analysis.report.portFound) {
+            values.line = "Values: samples; --sim asks only 127.0.0.1:PORT, and il2host gives " +
+                          simulatorText(analysis);
+            return values;
+        }
+        port = analysis.port;
+    }
+    const std::string where = std::string(kLoopback) + ":" + std::to_string(port);
+    IL2Data asked;
+    SimAnswers answers;
+    std::string error;
+    if (!askSimulator(port, kSimWaitMs, &asked, &answers, &error)) {
+        values.line = "Values: samples; " + error;
+    } else if (answers.answered == 0) {
+        values.line = "Values: samples; nothing answered on " + where + " within " +
+                      std::to_string(kSimWaitMs / 1000) + " s (is flightmfd-sim running?)";
+    } else {
+        values.data = asked;
+        values.source = "the simulator's values";
+        values.line = "Values: from " + where + " (" + std::to_string(answers.answered) + " of " +
+                      std::to_string(answers.asked) + " queries answered)";
+    }
+    return values;
+}
+
+std::string problemList(const std::string& path, const Findings& findings) {
+    if (findings.empty()) {
+        return "No problems: " + path + " is ready.\n";
+    }
+    std::string out = counted(findings.size(), "problem:", "problems:") + "\n";
+    for (const Finding& finding : findings) {
+        out += path + ":" + std::to_string(finding.line) + ": " + finding.message + "\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+int runPreview(const PreviewOptions& options, std::string* out, std::string* err) {
+    const std::string& path = options.configPath;
+    ConfigSource source;
+    std::string error;
+    if (!readConfigSource(path, &source, &error)) {
+        *err += "flightmfd-preview: " + error + "\n";
+        return kExitUnreadable;
+    }
+    Analysis analysis = analyseSource(source);
+    if (analysis.state == Analysis::State::kMalformed) {
+        *err += path + ":" + std::to_string(analysis.errorLine) + ":" +
+                std::to_string(analysis.errorColumn) + ": " + analysis.parseError +
+                " (the program stops at start-up with \"Parse error :\")\n";
+        return kExitUnreadable;
+    }
+
+    Values values = chooseValues(options, analysis);
+    IL2Display display(analysis.tokens);
+    display.refresh(values.data);
+    Findings findings = analysis.findings;
+    checkOverflow(display, analysis.tokenLines, values.source, &findings);
+    sortFindings(&findings);
+
+    *out += path + ": " + counted(analysis.tokens.size(), "line", "lines") + " on " +
+            counted(static_cast<size_t>(display.numPages), "page", "pages") + ", simulator at " +
+            simulatorText(analysis) + "\n" + values.line + "\n\n";
+    *out += renderPages(display, analysis.tokenLines, findings) + "\n";
+    *out += problemList(path, findings);
+    return findings.empty() ? kExitSound : kExitProblems;
+}
