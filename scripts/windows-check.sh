@@ -9,7 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 
-step() { echo "==== windows-check: $*"; }
+# Each step line tells the seconds since the start, for the CI time budget.
+step() { echo "==== windows-check: $* (at ${SECONDS} s)"; }
 fail() {
     echo "windows-check: FAILED: $*" >&2
     exit 1
@@ -73,4 +74,4 @@ done
 step "the whole system under Wine"
 scripts/windows-e2e.sh
 
-echo "windows-check: $(basename "$zip") and both builds pass"
+echo "windows-check: $(basename "$zip") and both builds pass, in ${SECONDS} s"
