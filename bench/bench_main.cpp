@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "bench/bench_setup.h"
 
 namespace {
@@ -29,15 +31,24 @@ const Ratio kRatios[] = {
      "librarySetString_27Lines", 0.0},
 };
 
-// Google Benchmark's console table, and the CPU time per iteration of every
-// run kept by benchmark, for the ratios.
+// Google Benchmark's console table (in colour on a terminal), and the CPU
+// time per iteration of every run, by benchmark, for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
+            if (run.error_occurred) {
+                continue;
+            }
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Iteration) {
+                times_[name].push_back(run.GetAdjustedCPUTime());
+            } else if (run.aggregate_name == "median") {
+                // Only the aggregates are reported with --benchmark_report_aggregates_only.
+                medians_[name] = run.GetAdjustedCPUTime();
             }
         }
     }
@@ -62,6 +73,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   private:
     double median(const std::string& name) {
+        if (medians_.count(name) != 0) {
+            return medians_[name];
+        }
         std::vector<double>& times = times_[name];
         if (times.empty()) {
             return 0.0;
@@ -72,6 +86,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     }
 
     std::map<std::string, std::vector<double>> times_;
+    std::map<std::string, double> medians_;
 };
 
 }  // namespace
