@@ -1,9 +1,7 @@
 #include "bench/measure/process.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,29 +13,10 @@
 #include <sstream>
 #include <thread>
 
-extern char** environ;
+#include "tests/support/spawn.h"
 
 namespace measure {
 namespace {
-
-std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& changes) {
-    std::map<std::string, std::string> merged;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string text(*entry);
-        size_t equals = text.find('=');
-        if (equals != std::string::npos) {
-            merged[text.substr(0, equals)] = text.substr(equals + 1);
-        }
-    }
-    for (const auto& [name, value] : changes) {
-        merged[name] = value;
-    }
-    std::vector<std::string> strings;
-    for (const auto& [name, value] : merged) {
-        strings.push_back(name + "=" + value);
-    }
-    return strings;
-}
 
 std::vector<std::string> directoryEntries(const std::string& path) {
     std::vector<std::string> names;
@@ -71,45 +50,8 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
                  const std::string& folder, const std::string& name,
                  const std::map<std::string, std::string>& environment)
     : outputPath_(folder + "/" + name + ".out"), errorPath_(folder + "/" + name + ".err") {
-    // Everything the child needs is made before fork; after it, only
-    // async-signal-safe calls.
-    std::vector<std::string> argStrings{program};
-    argStrings.insert(argStrings.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> envStrings = mergedEnvironment(environment);
-    std::vector<char*> argv;
-    for (std::string& s : argStrings) {
-        argv.push_back(s.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& s : envStrings) {
-        envp.push_back(s.data());
-    }
-    envp.push_back(nullptr);
-
-    pid_t parent = getpid();
-    int in = open("/dev/null", O_RDONLY);
-    int out = open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = open(errorPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_ = fork();
-    if (pid_ == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent) {
-            _exit(127);  // the tool died before the line above took effect
-        }
-        setpgid(0, 0);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (chdir(folder.c_str()) != 0) {
-            _exit(127);
-        }
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    close(in);
-    close(out);
-    close(err);
+    pid_ = testsupport::spawnProcess(program, arguments, folder, environment, outputPath_,
+                                     errorPath_, /*endWithParent=*/true);
 }
 
 Process::~Process() {

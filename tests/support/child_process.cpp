@@ -1,6 +1,5 @@
 #include "tests/support/child_process.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,7 +12,7 @@
 #include <fstream>
 #include <sstream>
 
-extern char** environ;
+#include "tests/support/spawn.h"
 
 namespace testsupport {
 
@@ -33,54 +32,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
                            const std::string& folder,
                            const std::map<std::string, std::string>& environment)
     : outputPath_(folder + "/stdout.txt"), errorPath_(folder + "/stderr.txt") {
-    // Everything the child needs is prepared before fork: after it, only
-    // async-signal-safe calls.
-    std::vector<std::string> argStrings{program};
-    argStrings.insert(argStrings.end(), arguments.begin(), arguments.end());
-    std::map<std::string, std::string> merged;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string text(*entry);
-        size_t equals = text.find('=');
-        if (equals != std::string::npos) {
-            merged[text.substr(0, equals)] = text.substr(equals + 1);
-        }
-    }
-    for (const auto& [name, value] : environment) {
-        merged[name] = value;
-    }
-    std::vector<std::string> envStrings;
-    for (const auto& [name, value] : merged) {
-        envStrings.push_back(name + "=" + value);
-    }
-    std::vector<char*> argv;
-    for (auto& s : argStrings) {
-        argv.push_back(s.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (auto& s : envStrings) {
-        envp.push_back(s.data());
-    }
-    envp.push_back(nullptr);
-
-    int in = open("/dev/null", O_RDONLY);
-    int out = open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = open(errorPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_ = fork();
-    if (pid_ == 0) {
-        setpgid(0, 0);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (chdir(folder.c_str()) != 0) {
-            _exit(127);
-        }
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    close(in);
-    close(out);
-    close(err);
+    pid_ = spawnProcess(program, arguments, folder, environment, outputPath_, errorPath_,
+                        /*endWithParent=*/false);
 }
 
 ChildProcess::~ChildProcess() {
