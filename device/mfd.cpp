@@ -6,6 +6,7 @@
 #include "platform/process.h"
 
 std::atomic<void*> MFD::deviceHandle{nullptr};
+std::atomic<uint32_t> MFD::deviceArrivals{0};
 int32_t MFD::lastResult = 0;
 
 namespace {
@@ -43,9 +44,9 @@ MFD::MFD() {
     }
     lastPage = 0;
     pages.assign(1, PageLines());
-    // Page 0 is added with flags 1, every later page with flags 0.
-    lastResult = loader.AddPage(deviceHandle.load(), 0, pageTitle(0).c_str(), 1);
-    DirectOutputLoader::reportResult(lastResult, "AddPage");
+    // The device reported during Enumerate gets its pages here.
+    arrivalsServed = deviceArrivals.load();
+    addPage(0);
     std::fputs("Initialization MFD OK\n", stdout);
 }
 
@@ -59,6 +60,7 @@ void MFD::setString(int32_t page, int32_t line, const char* text) {
     if (page < 0 || line < 0 || line >= kLinesPerPage) {
         return;
     }
+    addPagesToArrivedDevice();
     while (lastPage < page) {
         addNextPage();
     }
@@ -78,9 +80,27 @@ void MFD::setString(int32_t page, int32_t line, const char* text) {
 void MFD::addNextPage() {
     pages.emplace_back();
     lastPage = lastPage + 1;
-    // A page the device refused is only reported; it stays in the table.
-    lastResult = loader.AddPage(deviceHandle.load(), static_cast<uint32_t>(lastPage),
-                                pageTitle(lastPage).c_str(), 0);
+    addPage(lastPage);
+}
+
+void MFD::addPagesToArrivedDevice() {
+    uint32_t arrivals = deviceArrivals.load();
+    if (arrivals == arrivalsServed) {
+        return;
+    }
+    arrivalsServed = arrivals;
+    // Had the device left again meanwhile, the null handle makes each page
+    // fail and be reported; the next arrival raises the count once more.
+    for (int32_t page = 0; page <= lastPage; ++page) {
+        addPage(page);
+    }
+}
+
+void MFD::addPage(int32_t page) {
+    // Page 0 is added with flags 1, every later page with flags 0. A page the
+    // device refused is only reported; it stays in the table.
+    lastResult = loader.AddPage(deviceHandle.load(), static_cast<uint32_t>(page),
+                                pageTitle(page).c_str(), page == 0 ? 1 : 0);
     DirectOutputLoader::reportResult(lastResult, "AddPage");
 }
 
@@ -89,7 +109,9 @@ void DIRECTOUTPUT_CALL MFD::onDeviceChange(void* device, bool added, void* /*con
     if (current == nullptr && added) {
         // Only a null handle is replaced, so a device reported meanwhile on
         // another thread keeps its place.
-        deviceHandle.compare_exchange_strong(current, device);
+        if (deviceHandle.compare_exchange_strong(current, device)) {
+            deviceArrivals.fetch_add(1);
+        }
     } else if (!added && device == current) {
         deviceHandle.compare_exchange_strong(current, nullptr);
     }

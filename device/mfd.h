@@ -14,10 +14,17 @@
 // the lines of its pages, creating further pages in order when they are first
 // written to.
 //
+// A device that arrives after start-up (the joystick plugged in again) has
+// none of the pages: the library forgets a device's pages when it leaves, and
+// the arriving device comes with a handle of its own. So every created page
+// is added to it again before the next text is written.
+//
 // The MFD owns its page table, the stored texts and the loader (and so the
 // library). It has no lock: the main thread constructs it, and afterwards only
-// refreshMFDThread calls setString. The device handle is the one value that
-// the library's own threads may write, hence an atomic.
+// refreshMFDThread calls setString. The device handle and the count of
+// arrivals are the values that the library's own threads may write, hence
+// atomics; onDeviceChange only records what happened, and setString acts on
+// it, so that pages are never added while a text is being written.
 class MFD {
   public:
     static constexpr int32_t kLinesPerPage = 3;
@@ -49,6 +56,9 @@ class MFD {
 
     // The display device in use, as the library reported it; null when none.
     static std::atomic<void*> deviceHandle;
+    // How many times a device has become deviceHandle; raised after the
+    // handle is stored, so a reader that sees the count sees the handle too.
+    static std::atomic<uint32_t> deviceArrivals;
     // The result of the latest library call made by an MFD.
     static int32_t lastResult;
 
@@ -59,8 +69,15 @@ class MFD {
         std::array<bool, kLinesPerPage> written{};
     };
 
+    // Adds pages 0 to lastPage to a device that has arrived since they were
+    // last added, with the names and flags of the first time.
+    void addPagesToArrivedDevice();
+    void addPage(int32_t page);
+
     // Index of the highest page created so far.
     int32_t lastPage = 0;
+    // deviceArrivals when the pages were last added to the device in use.
+    uint32_t arrivalsServed = 0;
     // Pages 0 to lastPage; grows as pages are created (beyond the nine that
     // 27 configured lines need).
     std::vector<PageLines> pages;

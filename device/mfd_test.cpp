@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/device_test_fixture.h"
@@ -132,16 +134,65 @@ TEST_F(MfdTest, AfterTheDeviceLeavesWritesGoOnWithoutIt) {
                                                "SetString 0x0 1 0 4 \"gone\""};
     EXPECT_EQ(callsAfterStartup(), expected);
 
-    // The device comes back: only pages not yet created are added to it.
+    // A device arrives: every page created so far is added to it before the
+    // next text, then the pages not yet created as they are written. (The
+    // virtual display never really left here, so it refuses page 0 as
+    // already added, which is only reported.)
     MFD::onDeviceChange(kVirtualDevice, true, nullptr);
+    clearDebugOutput();
     testing::internal::CaptureStdout();
     mfd.setString(1, 1, "back");
     mfd.setString(2, 0, "new");
-    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(debugOutput(), "AddPage returned hr = 80070057\n");
+    const std::vector<std::string> afterArrival = {
+        "AddPage 0x1 0 \"PAGE00\" 1", "AddPage 0x1 1 \"PAGE01\" 0", "SetString 0x1 1 1 4 \"back\"",
+        "AddPage 0x1 2 \"PAGE02\" 0", "SetString 0x1 2 0 3 \"new\""};
     std::vector<std::string> calls = callsAfterStartup();
-    ASSERT_EQ(calls.size(), 5u);
-    EXPECT_EQ(calls[2], "SetString 0x1 1 1 4 \"back\"");
-    EXPECT_EQ(calls[3], "AddPage 0x1 2 \"PAGE02\" 0");
+    ASSERT_EQ(calls.size(), 2u + afterArrival.size());
+    EXPECT_EQ(std::vector<std::string>(calls.begin() + 2, calls.end()), afterArrival);
+}
+
+TEST_F(MfdTest, ARepluggedDeviceGetsItsPagesBackWhileTextsAreWritten) {
+    // The virtual display unplugs its device and plugs in a new one on a
+    // thread of its own, while this thread writes as refreshMFDThread does.
+    setenv("VIRTUALMFD_REPLUG_SECONDS", "1", 1);
+    setenv("VIRTUALMFD_RECORD_RESULT", "1", 1);
+    testing::internal::CaptureStdout();
+    {
+        MFD mfd;
+        void* const replugged = reinterpret_cast<void*>(uintptr_t{2});
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (MFD::deviceHandle.load() != replugged &&
+               std::chrono::steady_clock::now() < deadline) {
+            for (int32_t page = 0; page < 2; ++page) {
+                for (int32_t line = 0; line < MFD::kLinesPerPage; ++line) {
+                    mfd.setString(page, line, ("text " + std::to_string(page * 3 + line)).c_str());
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_EQ(MFD::deviceHandle.load(), replugged);
+        for (int32_t line = 0; line < MFD::kLinesPerPage; ++line) {
+            mfd.setString(1, line, "again");
+        }
+    }
+    testing::internal::GetCapturedStdout();
+    // Every call to the new device succeeds, its pages first.
+    std::vector<std::string> calls;
+    for (const std::string& line : recordLines()) {
+        if (line.find(" 0x2 ") != std::string::npos && line.rfind("DeviceChange", 0) != 0) {
+            calls.push_back(line);
+        }
+    }
+    ASSERT_GE(calls.size(), 5u);
+    EXPECT_EQ(calls[0], "AddPage 0x2 0 \"PAGE00\" 1 -> 00000000");
+    EXPECT_EQ(calls[1], "AddPage 0x2 1 \"PAGE01\" 0 -> 00000000");
+    for (size_t i = 2; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].rfind("SetString 0x2 ", 0), 0u) << calls[i];
+        EXPECT_EQ(calls[i].substr(calls[i].size() - 12), " -> 00000000") << calls[i];
+    }
+    EXPECT_EQ(calls.back(), "SetString 0x2 1 2 5 \"again\" -> 00000000");
 }
 
 TEST_F(MfdTest, ALibraryLackingSetStringStillStarts) {

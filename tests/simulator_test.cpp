@@ -1,9 +1,13 @@
 // The program against the simulator stand-in, flightmfd-sim, as a user runs them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/system_fixture.h"
@@ -53,6 +57,104 @@ TEST_F(SimulatorTest, TheLoopingFlightMovesTheValues) {
     }));
     auto first = shownText(0, 1);
     EXPECT_TRUE(waitUntil(10, [&] { return shownText(0, 1) != first; })) << *first;
+}
+
+// One line of the virtual display's record, written with its time and result.
+struct Call {
+    double timeMs = 0;
+    std::string name;  // "SetString", "AddPage", "DeviceChange", ...
+    std::string rest;  // the words after the device handle, up to the result
+    std::string device;
+    std::string result;  // "00000000" on success
+};
+
+Call parseCall(const std::string& line) {
+    Call call;
+    std::istringstream in(line);
+    in >> call.timeMs >> call.name >> call.device;
+    std::getline(in, call.rest);
+    size_t arrow = call.rest.rfind(" -> ");
+    if (arrow != std::string::npos) {
+        call.result = call.rest.substr(arrow + 4);
+        call.rest.erase(arrow);
+    }
+    if (!call.rest.empty() && call.rest[0] == ' ') {
+        call.rest.erase(0, 1);
+    }
+    return call;
+}
+
+TEST_F(SimulatorTest, EachReplugGetsTheWholeDisplayBack) {
+    uint16_t port = startSimulator(
+        {"--value", "22=Yak-1", "--value", "30=250", "--value", "40=1000", "--value", "32=2.5"});
+    ASSERT_NE(port, 0);
+    // Seven lines on three pages; page 2 ends in two lines of "***".
+    writeConfig(configXml("127.0.0.1", std::to_string(port),
+                          {{"plane", ""},
+                           {"speedometer_indicated", "prefix=\"IAS\""},
+                           {"altimeter", "prefix=\"ALT\""},
+                           {"speedometer_indicated", "prefix=\"IAS\" unit=\"kn\""},
+                           {"altimeter", "prefix=\"ALT\" unit=\"ft\""},
+                           {"variometer", "prefix=\"VS\""},
+                           {"plane", ""}}));
+    const std::vector<std::string> shown = {"0 0 6 \" Yak-1\"",
+                                            "0 1 14 \"IAS 250.0 kmph\"",
+                                            "0 2 12 \"ALT 1000.0 m\"",
+                                            "1 0 12 \"IAS 135.0 kn\"",
+                                            "1 1 13 \"ALT 3289.5 ft\"",
+                                            "1 2 11 \"VS 2.50 mps\"",
+                                            "2 0 6 \" Yak-1\"",
+                                            "2 1 3 \"***\"",
+                                            "2 2 3 \"***\""};
+    environment_["VIRTUALMFD_REPLUG_SECONDS"] = "1";
+    environment_["VIRTUALMFD_RECORD_TIME"] = "1";
+    environment_["VIRTUALMFD_RECORD_RESULT"] = "1";
+    start();
+    // The simulator's values on the first device before the replugs are judged.
+    ASSERT_TRUE(
+        waitUntil(10, [&] { return record().find("\"VS 2.50 mps\"") != std::string::npos; }));
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    ASSERT_EQ(exitStatus(0), -1) << "the program must go on";
+    program().kill();
+
+    std::vector<Call> calls;
+    for (const std::string& line : recordLines()) {
+        calls.push_back(parseCall(line));
+    }
+    int judged = 0;
+    for (size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i].name != "DeviceChange" || calls[i].rest != "added" ||
+            calls[i].timeMs + 250 > calls.back().timeMs) {
+            continue;
+        }
+        // Every call to the arrived device, up to 250 ms after its arrival.
+        const std::string device = calls[i].device;
+        const double arrival = calls[i].timeMs;
+        std::vector<std::string> pages;
+        std::set<std::string> texts;
+        for (size_t j = i + 1; j < calls.size() && calls[j].timeMs <= arrival + 250; ++j) {
+            const Call& c = calls[j];
+            if (c.device != device || c.name == "DeviceChange") {
+                continue;
+            }
+            EXPECT_EQ(c.result, "00000000") << c.name << " " << device << " " << c.rest;
+            if (c.name == "AddPage") {
+                EXPECT_TRUE(texts.empty()) << "pages come before texts";
+                pages.push_back(c.rest);
+            } else if (c.name == "SetString") {
+                texts.insert(c.rest);
+            }
+        }
+        EXPECT_EQ(pages,
+                  (std::vector<std::string>{"0 \"PAGE00\" 1", "1 \"PAGE01\" 0", "2 \"PAGE02\" 0"}))
+            << "arrival of " << device;
+        for (const std::string& text : shown) {
+            EXPECT_EQ(texts.count(text), 1u) << "arrival of " << device << ": " << text;
+        }
+        ++judged;
+    }
+    // Unplugged every second for half a second: six arrivals or so in 10 s.
+    EXPECT_GE(judged, 5);
 }
 
 }  // namespace

@@ -72,7 +72,12 @@ std::vector<std::string> renderPanel(const ViewState& state, size_t shown) {
     std::vector<std::string> rows;
     rows.push_back(topBorder(state, shown));
     for (size_t line = 0; line < 3; ++line) {
-        rows.push_back(framedLine(state.pages.empty() ? L"" : state.pages[shown].lines[line]));
+        if (!state.present) {
+            // An unplugged device holds nothing; say so across the display.
+            rows.push_back(framedLine(line == 1 ? L"   UNPLUGGED" : L""));
+        } else {
+            rows.push_back(framedLine(state.pages.empty() ? L"" : state.pages[shown].lines[line]));
+        }
     }
     rows.push_back("\u2514" + repeat("\u2500", kDisplayColumns) + "\u2518" +
                    std::string(kOverflowColumns, ' '));

@@ -58,7 +58,12 @@ TEST(Frame, CyclesPagesAndNeutralisesControlCharacters) {
 TEST(Frame, TellsWhenThereIsNothingToShow) {
     ViewState unplugged = twoPages();
     unplugged.present = false;
-    EXPECT_EQ(renderPanel(unplugged, 0)[0], "┌unplugged───────┐                ");
+    const std::vector<std::string> unpluggedRows = {
+        "┌unplugged───────┐                ", "│                │                ",
+        "│   UNPLUGGED    │                ", "│                │                ",
+        "└────────────────┘                ",
+    };
+    EXPECT_EQ(renderPanel(unplugged, 0), unpluggedRows);
     std::vector<std::string> empty = renderPanel(ViewState{}, 5);
     ASSERT_EQ(empty.size(), 5u);
     EXPECT_EQ(empty[0], "┌────────────────┐                ");

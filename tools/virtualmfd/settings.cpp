@@ -23,6 +23,7 @@ Settings readSettings() {
     Settings settings;
     settings.recordPath = variable("VIRTUALMFD_RECORD");
     settings.recordTime = switchedOn("VIRTUALMFD_RECORD_TIME");
+    settings.recordResult = switchedOn("VIRTUALMFD_RECORD_RESULT");
     settings.noDevice = switchedOn("VIRTUALMFD_NO_DEVICE");
     settings.failInitialize = switchedOn("VIRTUALMFD_FAIL_INITIALIZE");
     settings.failSetString = switchedOn("VIRTUALMFD_FAIL_SETSTRING");

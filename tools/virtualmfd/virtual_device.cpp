@@ -1,6 +1,7 @@
 #include "tools/virtualmfd/virtual_device.h"
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 namespace virtualmfd {
@@ -14,7 +15,9 @@ constexpr std::chrono::milliseconds kUnpluggedFor{500};
 VirtualDevice::VirtualDevice() : settings_(readSettings()) {
     recorder_.open(settings_.recordPath);
     recorder_.setTimed(settings_.recordTime);
-    present_ = !settings_.noDevice;
+    if (!settings_.noDevice) {
+        plugIn();
+    }
 }
 
 VirtualDevice::~VirtualDevice() {
@@ -27,14 +30,19 @@ int32_t VirtualDevice::initialize(const wchar_t* applicationName) {
     settings_ = readSettings();
     recorder_.open(settings_.recordPath);
     recorder_.setTimed(settings_.recordTime);
-    record("Initialize " + quoted(applicationName));
     if (settings_.failInitialize) {
-        return kFail;
+        return recorded("Initialize " + quoted(applicationName), kFail);
     }
+    recorded("Initialize " + quoted(applicationName), kOk);
     callback_ = nullptr;
     context_ = nullptr;
     pages_.clear();
-    present_ = !settings_.noDevice;
+    // The library starts afresh, and so do the handles it gives.
+    device_ = nullptr;
+    lastHandle_ = 0;
+    if (!settings_.noDevice) {
+        plugIn();
+    }
     lock.unlock();
     startThreads();
     return kOk;
@@ -43,92 +51,91 @@ int32_t VirtualDevice::initialize(const wchar_t* applicationName) {
 int32_t VirtualDevice::deinitialize() {
     stopThreads();
     std::lock_guard<std::mutex> lock(mutex_);
-    record("Deinitialize");
     callback_ = nullptr;
     context_ = nullptr;
     pages_.clear();
-    return kOk;
+    return recorded("Deinitialize", kOk);
 }
 
 int32_t VirtualDevice::registerDeviceChangeCallback(DirectOutputDeviceChangeCallback callback,
                                                     void* context) {
     std::lock_guard<std::mutex> lock(mutex_);
-    record("RegisterDeviceChangeCallback");
     callback_ = callback;
     context_ = context;
-    return kOk;
+    return recorded("RegisterDeviceChangeCallback", kOk);
 }
 
 int32_t VirtualDevice::enumerate() {
     std::unique_lock<std::mutex> lock(mutex_);
-    record("Enumerate");
+    recorded("Enumerate", kOk);
     DirectOutputDeviceChangeCallback callback = callback_;
     void* context = context_;
-    bool present = present_;
+    void* device = device_;
     lock.unlock();
-    if (present && callback != nullptr) {
-        callback(kDevice, true, context);
+    if (device != nullptr && callback != nullptr) {
+        callback(device, true, context);
     }
     return kOk;
 }
 
 int32_t VirtualDevice::addPage(void* device, uint32_t page, const wchar_t* name, uint32_t flags) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (recorder_.active()) {
-        record("AddPage " + handleText(device) + " " + std::to_string(page) + " " + quoted(name) +
-               " " + std::to_string(flags));
-    }
+    int32_t result = kOk;
     if (!usable(device)) {
-        return kBadHandle;
+        result = kBadHandle;
+    } else if (name == nullptr) {
+        result = kBadPointer;
+    } else if (pages_.count(page) != 0) {
+        result = kBadArgument;
+    } else {
+        Page& added = pages_[page];
+        added.name = name;
+        added.flags = flags;
     }
-    if (name == nullptr) {
-        return kBadPointer;
+    if (!recorder_.active()) {
+        return result;
     }
-    if (pages_.count(page) != 0) {
-        return kBadArgument;
-    }
-    Page& added = pages_[page];
-    added.name = name;
-    added.flags = flags;
-    return kOk;
+    return recorded("AddPage " + handleText(device) + " " + std::to_string(page) + " " +
+                        quoted(name) + " " + std::to_string(flags),
+                    result);
 }
 
 int32_t VirtualDevice::setString(void* device, uint32_t page, uint32_t line, uint32_t length,
                                  const wchar_t* text) {
     std::lock_guard<std::mutex> lock(mutex_);
-    // The line is built only for a record: a pass over many lines must stay cheap.
-    if (recorder_.active()) {
-        record("SetString " + handleText(device) + " " + std::to_string(page) + " " +
-               std::to_string(line) + " " + std::to_string(length) + " " +
-               quoted(text, text != nullptr ? length : 0));
-    }
-    if (settings_.failSetString) {
-        return E_NOTIMPL;
-    }
-    if (!usable(device)) {
-        return kBadHandle;
-    }
-    if (text == nullptr && length > 0) {
-        return kBadPointer;
-    }
+    int32_t result = kOk;
     auto found = pages_.find(page);
-    if (found == pages_.end() || line >= found->second.lines.size()) {
-        return kBadArgument;
+    if (settings_.failSetString) {
+        result = E_NOTIMPL;
+    } else if (!usable(device)) {
+        result = kBadHandle;
+    } else if (text == nullptr && length > 0) {
+        result = kBadPointer;
+    } else if (found == pages_.end() || line >= found->second.lines.size()) {
+        // Also a page that the device held before it was unplugged.
+        result = kBadArgument;
+    } else {
+        found->second.lines[line].assign(text != nullptr ? text : L"", length);
     }
-    found->second.lines[line].assign(text != nullptr ? text : L"", length);
-    return kOk;
+    // The line is built only for a record: a pass over many lines must stay cheap.
+    if (!recorder_.active()) {
+        return result;
+    }
+    return recorded("SetString " + handleText(device) + " " + std::to_string(page) + " " +
+                        std::to_string(line) + " " + std::to_string(length) + " " +
+                        quoted(text, text != nullptr ? length : 0),
+                    result);
 }
 
 int32_t VirtualDevice::recordOnly(const char* name) {
     std::lock_guard<std::mutex> lock(mutex_);
-    record(name);
-    return kOk;
+    return recorded(name, kOk);
 }
 
 ViewState VirtualDevice::viewState() {
     std::lock_guard<std::mutex> lock(mutex_);
     ViewState state;
-    state.present = present_;
+    state.present = device_ != nullptr;
     for (const auto& [index, page] : pages_) {
         state.pages.push_back(PageView{page.name, page.lines});
     }
@@ -174,23 +181,45 @@ void VirtualDevice::replugLoop(int seconds) {
 }
 
 void VirtualDevice::reportChange(std::unique_lock<std::mutex>& lock, bool added) {
-    present_ = added;
-    record("DeviceChange " + handleText(kDevice) + (added ? " added" : " removed"));
+    void* device = device_;
+    if (added) {
+        plugIn();
+        device = device_;
+    } else {
+        device_ = nullptr;
+        pages_.clear();
+    }
+    record("DeviceChange " + handleText(device) + (added ? " added" : " removed"));
     DirectOutputDeviceChangeCallback callback = callback_;
     void* context = context_;
     lock.unlock();
     if (callback != nullptr) {
-        callback(kDevice, added, context);
+        callback(device, added, context);
     }
     lock.lock();
 }
 
+void VirtualDevice::plugIn() {
+    device_ = reinterpret_cast<void*>(++lastHandle_);
+}
+
 bool VirtualDevice::usable(void* device) const {
-    return device == kDevice && present_;
+    return device != nullptr && device == device_;
 }
 
 void VirtualDevice::record(const std::string& line) {
     recorder_.write(line);
+}
+
+int32_t VirtualDevice::recorded(const std::string& line, int32_t result) {
+    if (!settings_.recordResult) {
+        record(line);
+        return result;
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, " -> %08X", static_cast<unsigned int>(result));
+    record(line + text);
+    return result;
 }
 
 }  // namespace virtualmfd

@@ -23,12 +23,12 @@ constexpr int32_t kBadPointer = static_cast<int32_t>(0x80004003u);   // E_POINTE
 constexpr int32_t kBadHandle = static_cast<int32_t>(0x80070006u);    // E_HANDLE
 constexpr int32_t kBadArgument = static_cast<int32_t>(0x80070057u);  // E_INVALIDARG
 
-// The one display device that the virtual library offers.
-void* const kDevice = reinterpret_cast<void*>(uintptr_t{1});
-
 // The state behind the fourteen entry points: one device with three lines per
 // page, the pages added to it and their texts, the registered device-change
-// callback, the record and the live view. Every entry point may be called
+// callback, the record and the live view. Like a real device that is
+// unplugged, the device forgets its pages when it leaves, and it comes back
+// with a handle it has not had before (0x1 first, then 0x2, ...), as a device
+// that the system enumerates again would. Every entry point may be called
 // from any thread; `mutex_` guards all state, and is never held while the
 // callback runs, so that the callback may call back into the library. The
 // device owns the replug thread and the live view, and stops both when it is
@@ -65,11 +65,16 @@ class VirtualDevice {
     void startThreads();
     void stopThreads();
     void replugLoop(int seconds);
-    // Marks the device present or not, records it and tells the callback.
-    // Called with `lock` held; releases it around the callback.
+    // Plugs in a device with a new handle, or unplugs the present one (which
+    // forgets its pages); records it and tells the callback. Called with
+    // `lock` held; releases it around the callback.
     void reportChange(std::unique_lock<std::mutex>& lock, bool added);
+    void plugIn();
     bool usable(void* device) const;
     void record(const std::string& line);
+    // Records the line of a call, with its result where asked for, and
+    // returns the result.
+    int32_t recorded(const std::string& line, int32_t result);
 
     std::mutex mutex_;
     std::condition_variable wake_;  // wakes the replug thread to stop
@@ -77,7 +82,8 @@ class VirtualDevice {
     Recorder recorder_;
     DirectOutputDeviceChangeCallback callback_ = nullptr;
     void* context_ = nullptr;
-    bool present_ = true;
+    void* device_ = nullptr;  // the present device's handle; null while unplugged
+    uintptr_t lastHandle_ = 0;
     std::map<uint32_t, Page> pages_;
     bool stopping_ = false;
     std::thread replugThread_;

@@ -140,8 +140,8 @@ class VirtualMfdTest : public ::testing::Test {
 
   private:
     static constexpr const char* kSwitches[] = {
-        "VIRTUALMFD_NO_DEVICE", "VIRTUALMFD_FAIL_INITIALIZE", "VIRTUALMFD_FAIL_SETSTRING",
-        "VIRTUALMFD_REPLUG_SECONDS", "VIRTUALMFD_RECORD_TIME"};
+        "VIRTUALMFD_NO_DEVICE",      "VIRTUALMFD_FAIL_INITIALIZE", "VIRTUALMFD_FAIL_SETSTRING",
+        "VIRTUALMFD_REPLUG_SECONDS", "VIRTUALMFD_RECORD_TIME",     "VIRTUALMFD_RECORD_RESULT"};
 
     template <typename Function>
     void bind(const char* name, Function& entry) {
@@ -283,16 +283,43 @@ TEST_F(VirtualMfdTest, RecordLinesCarryTheSteadyClockWhenAsked) {
     }
 }
 
-TEST_F(VirtualMfdTest, ReplugsTheDeviceOnItsOwnThread) {
+TEST_F(VirtualMfdTest, ResultsEndTheRecordLinesWhenAsked) {
+    setenv("VIRTUALMFD_RECORD_RESULT", "1", 1);
+    Changes changes;
+    start(&changes);
+    ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
+    ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), kBadArgument);
+    ASSERT_EQ(setString(nullptr, 0, 0, 1, L"x"), kBadHandle);
+    const std::vector<std::string> expected = {"Initialize \"MFD\" -> 00000000",
+                                               "RegisterDeviceChangeCallback -> 00000000",
+                                               "Enumerate -> 00000000",
+                                               "AddPage 0x1 0 \"PAGE00\" 1 -> 00000000",
+                                               "AddPage 0x1 0 \"PAGE00\" 1 -> 80070057",
+                                               "SetString 0x0 0 0 1 \"x\" -> 80070006"};
+    EXPECT_EQ(recordLines(), expected);
+}
+
+TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
     setenv("VIRTUALMFD_REPLUG_SECONDS", "1", 1);
     Changes changes;
     start(&changes);
+    ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
+    ASSERT_EQ(setString(kDevice, 0, 0, 1, L"x"), 0);
     ASSERT_TRUE(changes.waitFor(3));
     {
         std::lock_guard<std::mutex> lock(changes.mutex);
         EXPECT_EQ(std::vector<std::string>(changes.events.begin(), changes.events.begin() + 3),
-                  (std::vector<std::string>{"1 added", "1 removed", "1 added"}));
+                  (std::vector<std::string>{"1 added", "1 removed", "2 added"}));
     }
+    // The next unplugging is a second away: the device that came back is
+    // another one, and holds nothing yet.
+    void* const arrived = reinterpret_cast<void*>(uintptr_t{2});
+    EXPECT_EQ(setString(kDevice, 0, 0, 1, L"x"), kBadHandle);
+    EXPECT_EQ(addPage(kDevice, 1, L"PAGE01", 0), kBadHandle);
+    EXPECT_EQ(setString(arrived, 0, 0, 1, L"x"), kBadArgument);
+    EXPECT_EQ(addPage(arrived, 0, L"PAGE00", 1), 0);
+    EXPECT_EQ(setString(arrived, 0, 0, 1, L"x"), 0);
+
     // Unloading stops the thread; nothing is called afterwards.
     unload();
     size_t heard;
@@ -301,9 +328,9 @@ TEST_F(VirtualMfdTest, ReplugsTheDeviceOnItsOwnThread) {
         heard = changes.events.size();
     }
     std::vector<std::string> lines = recordLines();
-    ASSERT_GE(lines.size(), 5u);
-    EXPECT_EQ(lines[3], "DeviceChange 0x1 removed");
-    EXPECT_EQ(lines[4], "DeviceChange 0x1 added");
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(lines[5], "DeviceChange 0x1 removed");
+    EXPECT_EQ(lines[6], "DeviceChange 0x2 added");
     std::this_thread::sleep_for(std::chrono::milliseconds(1600));
     std::lock_guard<std::mutex> lock(changes.mutex);
     EXPECT_EQ(changes.events.size(), heard);
