@@ -154,6 +154,23 @@ bool reportSoak(const measure::SoakResult& r, const Options& options) {
     }
     std::printf("\n  \"setString failed\" while the display was away: %lld\n",
                 static_cast<long long>(r.failedWrites));
+    // The last arrival may meet the end of the soak; every other one must
+    // have brought the whole display back.
+    std::vector<double> whole;
+    int notWhole = 0;
+    for (size_t i = 0; i < r.wholeAfterMs.size(); ++i) {
+        if (r.wholeAfterMs[i] >= 0) {
+            whole.push_back(r.wholeAfterMs[i]);
+        } else if (i + 1 < r.wholeAfterMs.size()) {
+            ++notWhole;
+        }
+    }
+    const measure::Percentiles back = measure::percentilesOf(whole);
+    std::printf(
+        "  display whole again after %zu of %zu arrivals: p50 %.1f ms, worst %.1f ms; "
+        "each re-plug whole again: %s\n",
+        whole.size(), r.wholeAfterMs.size(), back.p50, back.max,
+        verdict(notWhole == 0 && !whole.empty()));
     // Memory from the first minute on (a third of a shorter soak), when every
     // buffer the program keeps has been made.
     const double from = std::min(60.0, options.soakSeconds / 3.0);
@@ -172,7 +189,7 @@ bool reportSoak(const measure::SoakResult& r, const Options& options) {
         "KiB)\n",
         static_cast<long long>(first), from, static_cast<long long>(last),
         static_cast<long long>(peak), static_cast<long long>(last - first));
-    const bool replugged = r.removals > 0 && r.arrivals > 0;
+    const bool replugged = r.removals > 0 && r.arrivals > 0 && notWhole == 0 && !whole.empty();
     if (!r.programRan) {
         std::printf("  the program ENDED\n");
     }

@@ -66,7 +66,15 @@ std::vector<RecordedCall> RecordReader::next() {
 
 RecordedCall parseRecordLine(const std::string& line) {
     RecordedCall call;
-    std::istringstream in(line);
+    // A call's result, when recorded, ends the line after the last quote.
+    const size_t arrow = line.rfind(" -> ");
+    const size_t lastQuote = line.rfind('"');
+    std::string body = line;
+    if (arrow != std::string::npos && (lastQuote == std::string::npos || arrow > lastQuote)) {
+        call.result = line.substr(arrow + 4);
+        body.erase(arrow);
+    }
+    std::istringstream in(body);
     std::string word;
     in >> word;
     if (!word.empty() && std::isdigit(static_cast<unsigned char>(word[0]))) {
@@ -76,18 +84,18 @@ RecordedCall parseRecordLine(const std::string& line) {
     call.call = word;
     if (word == "SetString") {
         // SetString <device> <page> <line> <length> "<text>"
-        std::string device;
         size_t length = 0;
-        in >> device >> call.page >> call.line >> length;
-        size_t quote = line.find('"');
+        in >> call.device >> call.page >> call.line >> length;
+        size_t quote = body.find('"');
         if (!in || quote == std::string::npos) {
             call.call.clear();
             return call;
         }
-        call.text = unquote(line.substr(quote));
+        call.text = unquote(body.substr(quote));
+    } else if (word == "AddPage") {
+        in >> call.device >> call.page;
     } else if (word == "DeviceChange") {
-        std::string device;
-        in >> device >> call.text;
+        in >> call.device >> call.text;
     }
     return call;
 }

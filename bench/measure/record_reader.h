@@ -10,9 +10,11 @@ namespace measure {
 struct RecordedCall {
     double timeMs = -1.0;  // the steady clock's milliseconds; -1 without VIRTUALMFD_RECORD_TIME
     std::string call;      // "SetString", "DeviceChange", ...
-    int page = -1;         // SetString only
-    int line = -1;
-    std::string text;  // SetString: the text, unescaped; DeviceChange: "added" or "removed"
+    std::string device;    // the handle as recorded ("0x1"); AddPage, SetString, DeviceChange
+    int page = -1;         // AddPage and SetString
+    int line = -1;         // SetString only
+    std::string text;      // SetString: the text, unescaped; DeviceChange: "added" or "removed"
+    std::string result;    // "00000000" and the like with VIRTUALMFD_RECORD_RESULT; else empty
 };
 
 // Reads a record file as it grows: each call of next() returns the lines

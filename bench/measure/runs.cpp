@@ -360,13 +360,59 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
     return result;
 }
 
+// What the virtual display's device holds, followed call by call in the
+// record, beside what the program last wrote to each line; tells how long
+// after each arrival the device held the whole display again.
+class DisplayWatch {
+  public:
+    explicit DisplayWatch(SoakResult* result) : result_(result) {}
+
+    void see(const RecordedCall& call) {
+        if (call.call == "DeviceChange" && call.text == "added") {
+            device_ = call.device;
+            held_.clear();
+            arrivedAt_ = call.timeMs;
+        } else if (call.call == "DeviceChange") {
+            endWait();
+            device_.clear();
+        } else if (call.call == "SetString") {
+            const std::pair<int, int> slot(call.page, call.line);
+            latest_[slot] = call.text;
+            if (call.device == device_ && call.result == "00000000") {
+                held_[slot] = call.text;
+            }
+            if (arrivedAt_ >= 0 && held_ == latest_) {
+                result_->wholeAfterMs.push_back(call.timeMs - arrivedAt_);
+                arrivedAt_ = -1;
+            }
+        }
+    }
+
+    // An arrival still waiting counts as never whole.
+    void endWait() {
+        if (arrivedAt_ >= 0) {
+            result_->wholeAfterMs.push_back(-1);
+            arrivedAt_ = -1;
+        }
+    }
+
+  private:
+    SoakResult* result_;
+    std::string device_;     // the present device's handle; empty while unplugged
+    double arrivedAt_ = -1;  // the time of an arrival not yet whole
+    std::map<std::pair<int, int>, std::string> latest_;  // what the program last wrote
+    std::map<std::pair<int, int>, std::string> held_;    // what the present device holds
+};
+
 SoakResult soak(const Programs& programs, double seconds, double restartEvery, int replugEvery) {
     SoakResult result;
     Workspace workspace(programs, "soak");
     const uint16_t port = freeUdpPort();
     workspace.configure(port);
     workspace.recordCalls();
+    workspace.environment()["VIRTUALMFD_RECORD_RESULT"] = "1";
     workspace.environment()["VIRTUALMFD_REPLUG_SECONDS"] = std::to_string(replugEvery);
+    DisplayWatch display(&result);
     Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
     RecordReader record(workspace.file("record.txt"));
 
@@ -409,6 +455,7 @@ SoakResult soak(const Programs& programs, double seconds, double restartEvery, i
             } else if (call.call == "DeviceChange") {
                 (call.text == "removed" ? result.removals : result.arrivals) += 1;
             }
+            display.see(call);
         }
         if (nowMs() >= nextSample) {
             result.residentKiB.emplace_back((nowMs() - start) / 1000.0, residentKiB(program.pid()));
@@ -421,6 +468,10 @@ SoakResult soak(const Programs& programs, double seconds, double restartEvery, i
     if (simulator) {
         simulator->stop();
     }
+    for (const RecordedCall& call : record.next()) {
+        display.see(call);
+    }
+    display.endWait();
     result.errors = program.errors();
     const std::string output = program.output();
     for (size_t at = 0; (at = output.find("setString failed", at)) != std::string::npos; ++at) {

@@ -78,12 +78,18 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds);
 
 // The program left running with the simulator stand-in restarted every
 // `restartEvery` seconds, each time with values of its own, and the virtual
-// display unplugged and plugged in again every `replugEvery` seconds.
+// display unplugged and plugged in again every `replugEvery` seconds. After
+// each arrival the display counts as whole again once the arrived device
+// holds, on every line the program writes, the text the program last wrote
+// there: the display model's text.
 struct SoakResult {
     int restarts = 0;
     std::vector<double> flowDelaysMs;  // per start of the stand-in; -1: its values never showed
     int removals = 0;
     int arrivals = 0;
+    // Per arrival, from the arrival to the whole display; -1: the device left
+    // again, or the soak ended, before it was whole.
+    std::vector<double> wholeAfterMs;
     int64_t failedWrites = 0;  // "setString failed" lines, while the display was away
     std::vector<std::pair<double, int64_t>> residentKiB;  // (seconds into the run, KiB)
     bool programRan = false;
