@@ -9,8 +9,8 @@ namespace platform {
 // draw on it with terminal control sequences (cursor moves, dimmed text):
 // on POSIX the controlling terminal, /dev/tty; on Windows the process's
 // console, CONOUT$, switched to understand the sequences while it is open.
-// Output redirected to a file or a pipe leaves it where it is. One owner; not
-// for use from two threads at once.
+// It is there also when standard output goes to a file or a pipe. One owner;
+// not for use from two threads at once.
 class Terminal {
   public:
     Terminal() = default;
@@ -29,7 +29,8 @@ class Terminal {
 
   private:
     intptr_t handle_ = -1;  // file descriptor, or console handle
-    uint32_t formerMode_ = 0;
+    // The console's mode before open(); POSIX has none to give back.
+    [[maybe_unused]] uint32_t formerMode_ = 0;
 };
 
 }  // namespace platform
