@@ -20,9 +20,9 @@ namespace {
 
 const char kKeyFolder[] = "registry/HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput";
 
-const char* const kSwitches[] = {"VIRTUALMFD_NO_DEVICE", "VIRTUALMFD_FAIL_INITIALIZE",
+const char* const kSwitches[] = {"VIRTUALMFD_NO_DEVICE",      "VIRTUALMFD_FAIL_INITIALIZE",
                                  "VIRTUALMFD_FAIL_SETSTRING", "VIRTUALMFD_REPLUG_SECONDS",
-                                 "VIRTUALMFD_RECORD_RESULT"};
+                                 "VIRTUALMFD_RECORD_RESULT",  "FLIGHTMFD_DISPLAY_LIBRARY"};
 
 }  // namespace
 

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "platform/debug_output.h"
+#include "platform/environment.h"
 #include "platform/registry.h"
 
 namespace {
@@ -16,6 +18,19 @@ const wchar_t kValueName[] = L"DirectOutputX86";
 constexpr size_t kBufferChars = 4096;
 constexpr uint32_t kBufferRoom = (kBufferChars - 1) * sizeof(wchar_t);
 
+// A non-empty FLIGHTMFD_DISPLAY_LIBRARY names the library in place of the
+// registry value, so that another library (the virtual display) can be tried
+// without an administrator and without touching the vendor's entry.
+bool chosenLibrary(std::unique_ptr<wchar_t[]>& path) {
+    std::wstring chosen = platform::environmentVariable("FLIGHTMFD_DISPLAY_LIBRARY");
+    if (chosen.empty()) {
+        return false;
+    }
+    path.reset(new wchar_t[chosen.size() + 1]());
+    chosen.copy(path.get(), chosen.size());
+    return true;
+}
+
 template <typename Function>
 void bind(platform::LibraryHandle module, const char* name, Function& entry) {
     // The symbol is called only through the type it was declared with.
@@ -26,7 +41,7 @@ void bind(platform::LibraryHandle module, const char* name, Function& entry) {
 
 DirectOutputLoader::DirectOutputLoader() {
     std::unique_ptr<wchar_t[]> wszFilename;
-    if (!GetDirectOutputFileName(wszFilename)) {
+    if (!chosenLibrary(wszFilename) && !GetDirectOutputFileName(wszFilename)) {
         platform::debugOutput(L"GetDirectOutputFileName failed\n");
         return;
     }

@@ -17,7 +17,8 @@
 class DirectOutputLoader {
   public:
     // Never fails: a missing registry value or library leaves the loader
-    // empty, with a line on the debugger output.
+    // empty, with a line on the debugger output. A non-empty
+    // FLIGHTMFD_DISPLAY_LIBRARY names the library in place of the registry.
     DirectOutputLoader();
     ~DirectOutputLoader();
     DirectOutputLoader(const DirectOutputLoader&) = delete;

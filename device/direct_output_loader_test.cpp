@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +67,40 @@ TEST_F(LoaderTest, ALibraryThatCannotBeLoadedIsNamedThenReported) {
         EXPECT_FALSE(loader.loaded());
         EXPECT_EQ(debugOutput(), c.debug);
         EXPECT_EQ(loader.Initialize(L"MFD"), E_NOTIMPL);
+    }
+}
+
+TEST_F(LoaderTest, DisplayLibraryVariableTakesThePlaceOfTheRegistry) {
+    const std::string named = "DirectOutput.dll filename : ";
+    const struct {
+        const char* variable;  // null: not set
+        const char* registered;
+        bool loaded;
+        std::string debug;
+    } cases[] = {
+        // No registry entry at all: the variable alone names the library.
+        {VIRTUALMFD_PATH, "", true, named + VIRTUALMFD_PATH "\n"},
+        // It wins over the registry, also when its library cannot be loaded.
+        {"/nonexistent/libvirtualmfd.so", VIRTUALMFD_PATH, false,
+         named + "/nonexistent/libvirtualmfd.so\nLoadLibrary failed\n"},
+        // Empty is as if not set: the registry decides.
+        {"", VIRTUALMFD_PATH, true, named + VIRTUALMFD_PATH "\n"},
+        {"", "", false, "GetDirectOutputFileName failed\n"},
+        {nullptr, "", false, "GetDirectOutputFileName failed\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string label = c.variable != nullptr ? c.variable : "(not set)";
+        if (c.variable != nullptr) {
+            setenv("FLIGHTMFD_DISPLAY_LIBRARY", c.variable, 1);
+        } else {
+            unsetenv("FLIGHTMFD_DISPLAY_LIBRARY");
+        }
+        registerLibrary(c.registered);
+        clearDebugOutput();
+        DirectOutputLoader loader;
+        EXPECT_EQ(loader.loaded(), c.loaded) << label;
+        EXPECT_EQ(debugOutput(), c.debug) << label;
+        EXPECT_EQ(loader.Initialize(L"MFD"), c.loaded ? 0 : E_NOTIMPL) << label;
     }
 }
 

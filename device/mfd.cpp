@@ -23,7 +23,7 @@ std::wstring pageTitle(int32_t page) {
     std::fputs(message, stdout);
     std::fflush(stdout);
     platform::waitForKey();
-    platform::exitFailure();
+    platform::exitFailureAfterWait();
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 # The Windows part of the test command. Installs what the cross-build needs,
 # builds build/win32 (i686, the release) and build/win64 (x86_64) and runs the
 # unit tests of the latter under Wine, checks the release binaries, runs the
-# whole system under Wine, and makes and checks the release archive
-# build/win32/package/flightmfd-<version>-win32.zip.
+# whole system under Wine, also in a console on a pseudo-terminal, and makes
+# and checks the release archive build/win32/package/flightmfd-<version>-win32.zip.
 # Needs no terminal and no standard input; every Wine run is time-limited.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -73,5 +73,7 @@ done
 
 step "the whole system under Wine"
 scripts/windows-e2e.sh
+step "in a console under Wine: the live view, the key wait of a fatal end"
+scripts/windows-console.sh
 
 echo "windows-check: $(basename "$zip") and both builds pass, in ${SECONDS} s"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the Windows cross-build needs, when missing: Debian's mingw-w64
-# compilers (posix thread model), Wine, the GoogleTest sources, and builds
+# compilers (posix thread model), Wine, tmux (a console for the programs under
+# Wine), the GoogleTest sources, and builds
 # static expat and GoogleTest for i686 and x86_64 into .cache/mingw/<triple>.
 # A second run finds everything in place and returns within a second or two.
 # Works as root or through sudo, with or without a terminal.
@@ -11,7 +12,7 @@ cache=$top/.cache
 triples=(i686-w64-mingw32 x86_64-w64-mingw32)
 
 scripts/install-deps.sh g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-    wine wine64 googletest dpkg-dev
+    wine wine64 tmux googletest dpkg-dev
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -17,6 +17,8 @@ work=$top/build/win64/e2e
 export WINEPREFIX=$top/build/win64/wine WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+# The registry decides here, whatever the caller's environment names.
+unset FLIGHTMFD_DISPLAY_LIBRARY
 # The virtual display writes its record into the working folder and draws
 # nothing.
 export VIRTUALMFD_RECORD=record.txt VIRTUALMFD_VIEW=0

@@ -16,6 +16,14 @@ void exitFailure() {
     std::_Exit(-1);
 }
 
+void exitFailureAfterWait() {
+    exitFailure();
+}
+
+bool processIsEnding() {
+    return false;
+}
+
 void waitForKey() {
     std::getchar();
 }

@@ -3,8 +3,11 @@
 #include <conio.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/win32/console_window.h"
 
 // mingw-w64's printf locks the stream with a _lock_file of its own, which
 // takes a lock from the table of Microsoft's msvcrt.dll by its index there.
@@ -50,7 +53,7 @@ void setUpConsole() {
     std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
-void exitFailure() {
+void exitFailureAfterWait() {
     std::fflush(stdout);
     std::fflush(stderr);
     // TerminateProcess, not ExitProcess: the latter runs the loaded DLLs'
@@ -58,6 +61,31 @@ void exitFailure() {
     // on a lock one of them held. Nothing of the program runs after this.
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(-1));
     std::_Exit(-1);
+}
+
+void exitFailure() {
+    if (windowWouldVanish(currentConsoleFacts())) {
+        std::fflush(stdout);
+        // One prompt: a thread that fails after the first one leaves its
+        // message above the prompt and waits with it for the key.
+        static std::atomic<bool> prompted{false};
+        if (prompted.exchange(true)) {
+            for (;;) {
+                Sleep(INFINITE);
+            }
+        }
+        std::fputs("Press any key to close this window\n", stderr);
+        waitForKey();
+    }
+    exitFailureAfterWait();
+}
+
+bool processIsEnding() {
+    // ntdll's own answer; no header of the Windows SDK declares it.
+    using ShutdownQuery = BOOLEAN(WINAPI*)();
+    static const auto inProgress = reinterpret_cast<ShutdownQuery>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlDllShutdownInProgress")));
+    return inProgress != nullptr && inProgress() != FALSE;
 }
 
 void waitForKey() {

@@ -29,6 +29,9 @@ SystemTest::SystemTest() {
     environment_["FLIGHTMFD_DEBUG_OUTPUT"] = folder_.file("debug.txt");
     environment_["VIRTUALMFD_RECORD"] = folder_.file("record.txt");
     environment_["VIRTUALMFD_VIEW"] = "0";
+    // Empty, so that the registry stand-in decides, whatever the test's own
+    // environment holds.
+    environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = "";
     registerLibrary(VIRTUALMFD_PATH);
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/process.h"
+
 namespace virtualmfd {
 namespace {
 
@@ -14,14 +16,11 @@ constexpr size_t kRedrawsPerPage = 30;  // three seconds
 
 bool LiveView::start(Source source) {
     stop();
-    // Opening the controlling terminal fails where there is none (a service,
-    // a test runner, CI), and then the view stays silent.
-    terminal_ = std::fopen("/dev/tty", "w");
-    if (terminal_ == nullptr) {
+    // Where there is no terminal (a service, a test runner, CI) or it cannot
+    // take the sequences, the view stays silent.
+    if (!terminal_.open()) {
         return false;
     }
-    // One picture, one write: the program's own lines cannot cut into it.
-    std::setvbuf(terminal_, nullptr, _IOFBF, 8192);
     source_ = std::move(source);
     stopping_ = false;
     thread_ = std::thread(&LiveView::run, this);
@@ -29,6 +28,11 @@ bool LiveView::start(Source source) {
 }
 
 void LiveView::stop() {
+    if (thread_.joinable() && platform::processIsEnding()) {
+        // Unloaded as the process ends (Ctrl-C on Windows): a join there can
+        // hang the end for good (it did under Wine). The end takes the thread.
+        thread_.detach();
+    }
     if (thread_.joinable()) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -37,10 +41,7 @@ void LiveView::stop() {
         wake_.notify_all();
         thread_.join();
     }
-    if (terminal_ != nullptr) {
-        std::fclose(terminal_);
-        terminal_ = nullptr;
-    }
+    terminal_.close();
 }
 
 void LiveView::run() {
@@ -48,8 +49,8 @@ void LiveView::run() {
     for (size_t redraw = 0; !stopping_; ++redraw) {
         lock.unlock();
         std::string picture = placeAtTopRight(renderPanel(source_(), redraw / kRedrawsPerPage));
-        std::fwrite(picture.data(), 1, picture.size(), terminal_);
-        bool lost = std::fflush(terminal_) != 0;
+        // One picture, one write: the program's own lines cannot cut into it.
+        bool lost = !terminal_.write(picture);
         lock.lock();
         if (lost) {
             return;  // the terminal hung up; nobody is watching any more

@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# The Windows program in a console, as a user meets it: under Wine, on a
+# pseudo-terminal of a tmux server of this script's own, from the x86_64 build
+# in build/win64. Checks that
+#   - with FLIGHTMFD_DISPLAY_LIBRARY naming virtualmfd.dll and no registry
+#     entry at all, flightmfd.exe runs against flightmfd-sim.exe, the virtual
+#     display's live view shows the stand-in's values framed at the top right
+#     of the console (the capture is kept in build/win64/console/view.txt), and
+#     its record holds the same texts;
+#   - a fatal end (no config.xml) waits for a key when the console is the
+#     program's alone, as after a start from Explorer (Wine counts only the
+#     program on a console of its own), and does not wait with standard input
+#     from a pipe or standard output to a file.
+# Run scripts/windows-build.sh first. Needs no terminal of its own and no
+# standard input; every run is time-limited, and the tmux server and the Wine
+# server are stopped at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+bin=$top/build/win64/bin
+work=$top/build/win64/console
+
+export WINEPREFIX=$top/build/win64/wine WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# tmux reads the panes as UTF-8 under a UTF-8 locale only.
+export LANG=C.UTF-8
+unset DISPLAY WAYLAND_DISPLAY LC_ALL FLIGHTMFD_DISPLAY_LIBRARY VIRTUALMFD_VIEW
+unset VIRTUALMFD_NO_DEVICE VIRTUALMFD_FAIL_INITIALIZE VIRTUALMFD_FAIL_SETSTRING
+unset VIRTUALMFD_REPLUG_SECONDS
+
+command -v tmux >/dev/null || { echo "windows-console: needs tmux (scripts/windows-deps.sh)" >&2; exit 1; }
+for program in flightmfd.exe flightmfd-sim.exe virtualmfd.dll; do
+    [ -f "$bin/$program" ] || { echo "windows-console: $bin/$program is missing" >&2; exit 1; }
+done
+[ -f "$WINEPREFIX/.ready" ] || { echo "windows-console: no Wine prefix; run windows-build.sh" >&2; exit 1; }
+
+# A console of 120 columns and 40 rows; the live view's panel is 34 columns
+# wide, and the program's lines fit below it without scrolling.
+columns=120
+socket=flightmfd-console-$$
+term() { tmux -L "$socket" -f /dev/null "$@"; }
+pids=()
+finish() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    term kill-server >/dev/null 2>&1 || true
+    wait 2>/dev/null || true
+    wineserver -k >/dev/null 2>&1 || true
+}
+trap finish EXIT
+
+# The server and its service processes start here, holding no pipe of ours.
+wineserver -p </dev/null >/dev/null 2>&1
+timeout -k 5 60 wine cmd /c exit </dev/null >/dev/null 2>&1
+
+rm -rf "$work"
+mkdir -p "$work/view" "$work/fatal"
+
+failed=false
+fail() {
+    echo "windows-console: FAILED: $*" >&2
+    failed=true
+}
+screen() {  # session: the console as it looks now, trailing blanks kept
+    term capture-pane -p -N -t "$1" 2>/dev/null || true
+}
+show() {  # session
+    echo "---- the console of '$1':" >&2
+    screen "$1" | sed 's/ *$//' >&2
+}
+# Starts `command` (one line of bash) in a new session on a console of its
+# own; the session stays after the command ends, telling its exit status.
+run_in_console() {  # session folder command
+    local line="cd $(printf %q "$2") && $3; echo \"exit status \$?\"; sleep 600"
+    term new-session -d -s "$1" -x "$columns" -y 40 "exec bash -c $(printf %q "$line")"
+}
+# Waits up to `seconds` for a line of the console matching an extended regular
+# expression.
+wait_for_screen() {  # session seconds pattern
+    local deadline=$((SECONDS + $2))
+    until grep -Eq "$3" <<<"$(screen "$1")"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.5
+    done
+}
+program=$(printf %q "$bin/flightmfd.exe")
+
+# ---- No registry entry at all ----
+key='HKLM\SOFTWARE\Saitek\DirectOutput'
+timeout -k 5 60 wine reg delete "$key" /f </dev/null >/dev/null 2>&1 || true
+if timeout -k 5 60 wine reg query "$key" </dev/null >/dev/null 2>&1; then
+    echo "windows-console: $key cannot be removed from the Wine prefix" >&2
+    exit 1
+fi
+
+# ---- The simulator stand-in, on a free port, with fixed values ----
+cd "$work/view"
+timeout -k 5 300 wine "$bin/flightmfd-sim.exe" --port 0 --duration 240 \
+    --value 22=Yak-1 --value 30=250 --value 40=1000 </dev/null >sim.out 2>sim.err &
+pids+=($!)
+deadline=$((SECONDS + 60))
+until tr -d '\r' 2>/dev/null <sim.out | grep -Eq '^flightmfd-sim answering on 127\.0\.0\.1:[0-9]+$'; do
+    if ((SECONDS >= deadline)); then
+        cat sim.out sim.err >&2 || true
+        echo "windows-console: the simulator stand-in did not start" >&2
+        exit 1
+    fi
+    sleep 0.5
+done
+port=$(tr -d '\r' <sim.out | sed -n 's/^flightmfd-sim answering on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
+sed "s/port=\"[0-9]*\"/port=\"$port\"/" "$top/examples/config.xml" >config.xml
+
+# ---- The live view, with the library named by the variable ----
+dll=$(winepath -w "$bin/virtualmfd.dll")
+# The debugger output goes to debug.txt, in lines holding ':OutputDebugStringA "'.
+run_in_console view "$work/view" \
+    "FLIGHTMFD_DISPLAY_LIBRARY=$(printf %q "$dll") VIRTUALMFD_RECORD=record.txt \
+WINEDEBUG=-all,warn+debugstr,warn+seh timeout --foreground 180 wine $program 2>debug.txt"
+# Page 0 of the sample, as the stand-in's values fill it: each row of the
+# panel ends at the console's right edge, after 16 columns for what a line
+# holds beyond the display's 16 (blank here).
+blank=$(printf '%16s' '')
+rows=('┌PAGE00' '│ Yak-1          │' '│IAS 250.0 kmph  │' '│ALT 1000.0 m    │' '└────────────────┘')
+panel_shown() {  # the first five lines of the console hold page 0's panel
+    local number=0 line
+    while IFS= read -r line && ((number < ${#rows[@]})); do
+        case $number in
+            0) [[ $line == *"${rows[0]}"*"┐$blank" ]] || return 1 ;;
+            *) [[ $line == *"${rows[$number]}$blank" ]] || return 1 ;;
+        esac
+        number=$((number + 1))
+    done < <(screen view)
+    ((number == ${#rows[@]}))
+}
+# The view shows each of the sample's five pages for three seconds in turn.
+deadline=$((SECONDS + 90))
+until panel_shown; do
+    if ((SECONDS >= deadline)); then
+        fail "the console does not show page 0 framed at its top right"
+        show view
+        break
+    fi
+    sleep 0.3
+done
+screen view | sed 's/ *$//' >"$work/view.txt"
+if ! $failed; then
+    echo "windows-console: the console shows (the capture is in $work/view.txt):"
+    head -n 5 "$work/view.txt" | sed 's/^/    /'
+fi
+for line in 'SetString 0x1 0 0 6 " Yak-1"' 'SetString 0x1 0 1 14 "IAS 250.0 kmph"' \
+    'SetString 0x1 0 2 12 "ALT 1000.0 m"'; do
+    grep -Fqx "$line" record.txt 2>/dev/null || fail "the record lacks: $line"
+done
+for text in 'DirectOutput.dll filename : ' "${dll//\\/\\\\}"; do
+    grep -Fq ":OutputDebugStringA \"$text\"" debug.txt || fail "no debugger output \"$text\""
+done
+grep -Fq 'GetDirectOutputFileName' debug.txt && fail "the registry was asked for the library"
+# Ctrl-C ends the program, view and all.
+term send-keys -t view C-c
+wait_for_screen view 30 'exit status [0-9]+' || { fail "Ctrl-C does not end flightmfd.exe"; show view; }
+term kill-session -t view
+
+# ---- A fatal end on a console of its own waits for a key ----
+run_in_console alone "$work/fatal" "timeout --foreground 60 wine $program"
+if wait_for_screen alone 45 '^Press any key to close this window'; then
+    grep -q '^Cannot open config\.xml' <<<"$(screen alone)" || fail "no 'Cannot open config.xml' above the prompt"
+    sleep 2
+    grep -q '^exit status' <<<"$(screen alone)" && fail "the program ended without waiting for the key"
+    term send-keys -t alone x
+    wait_for_screen alone 30 '^exit status 255 *$' || fail "the key does not end it with status -1"
+else
+    fail "a fatal end on a console of its own does not ask for a key"
+fi
+$failed && show alone
+term kill-session -t alone
+
+# ---- ... and does not wait when started by something else ----
+# Standard input from a pipe that stays open: a wait would last until the
+# time limit (exit status 124). Likewise with standard output to a file and
+# the console as input.
+expect_no_wait() {  # session command
+    run_in_console "$1" "$work/fatal" "$2"
+    if ! wait_for_screen "$1" 75 '^exit status'; then
+        fail "$1: flightmfd.exe did not end"
+    elif ! grep -q '^exit status 255 *$' <<<"$(screen "$1")"; then
+        fail "$1: flightmfd.exe waited or did not fail"
+    fi
+    grep -q '^Press any key' <<<"$(screen "$1")" && fail "$1: it asked for a key"
+    $failed && show "$1"
+    term kill-session -t "$1"
+}
+expect_no_wait input-from-pipe "timeout --foreground 60 wine $program < <(sleep 90)"
+expect_no_wait output-to-file "timeout --foreground 60 wine $program >out.txt"
+grep -Fq 'Cannot open config.xml' "$work/fatal/out.txt" 2>/dev/null &&
+    fail "output-to-file: the fatal message went to standard output"
+
+if $failed; then
+    exit 1
+fi
+echo "windows-console: the view and the fatal ends behave in a console under Wine"
