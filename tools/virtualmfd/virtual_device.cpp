@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/process.h"
+
 namespace virtualmfd {
 namespace {
 
@@ -154,6 +156,11 @@ void VirtualDevice::startThreads() {
 }
 
 void VirtualDevice::stopThreads() {
+    if (replugThread_.joinable() && platform::processIsEnding()) {
+        // Unloaded as the process ends (Ctrl-C on Windows): the thread is
+        // gone already, and a join would wait for it for good.
+        replugThread_.detach();
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
