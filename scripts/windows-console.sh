@@ -6,7 +6,8 @@
 #     entry at all, flightmfd.exe runs against flightmfd-sim.exe, the virtual
 #     display's live view shows the stand-in's values framed at the top right
 #     of the console (the capture is kept in build/win64/console/view.txt), and
-#     its record holds the same texts;
+#     its record holds the same texts; Ctrl-C ends it, also while the virtual
+#     display unplugs and plugs in its device;
 #   - a fatal end (no config.xml) waits for a key when the console is the
 #     program's alone, as after a start from Explorer (Wine counts only the
 #     program on a console of its own), and does not wait with standard input
@@ -160,6 +161,21 @@ grep -Fq 'GetDirectOutputFileName' debug.txt && fail "the registry was asked for
 term send-keys -t view C-c
 wait_for_screen view 30 'exit status [0-9]+' || { fail "Ctrl-C does not end flightmfd.exe"; show view; }
 term kill-session -t view
+
+# ---- Ctrl-C also ends it while the virtual display re-plugs its device ----
+run_in_console replug "$work/view" \
+    "FLIGHTMFD_DISPLAY_LIBRARY=$(printf %q "$dll") VIRTUALMFD_VIEW=0 VIRTUALMFD_REPLUG_SECONDS=1 \
+timeout --foreground 120 wine $program"
+if wait_for_screen replug 60 '^Initialization MFD OK'; then
+    sleep 2
+    term send-keys -t replug C-c
+    wait_for_screen replug 30 'exit status [0-9]+' ||
+        { fail "Ctrl-C does not end flightmfd.exe while the display re-plugs"; show replug; }
+else
+    fail "flightmfd.exe did not start with a re-plugging display"
+    show replug
+fi
+term kill-session -t replug
 
 # ---- A fatal end on a console of its own waits for a key ----
 run_in_console alone "$work/fatal" "timeout --foreground 60 wine $program"
