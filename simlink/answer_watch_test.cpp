@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,6 +62,10 @@ const Story kStories[] = {
     {"AnAnswerNewerThanTheQuerysClockCounts",
      {{'q', 0, false}, {'a', 2000, false}, {'q', 1500, false}, {'q', 2999, false}}},
 };
+
+void PrintTo(const Story& story, std::ostream* out) {
+    *out << story.name;
+}
 
 class AnswerWatchStory : public ::testing::TestWithParam<Story> {};
 

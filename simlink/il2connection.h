@@ -43,7 +43,7 @@ class IL2Connection {
     // process, so that it neither prints nor touches the closed socket.
     void stopIfEnding();
     [[noreturn]] static void waitForTheEnd();
-    // Each of these prints its state line when it changes the state.
+    // These two print the state line when they change the state.
     void peerUnreachable();
     void peerAnswered();
     void printSilent();
