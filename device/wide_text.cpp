@@ -34,6 +34,12 @@ std::wstring toWide(const char* text, unsigned codePage) {
     wide.reserve(length);
     size_t i = 0;
     while (i < length) {
+        // Most text of a line is ASCII; it needs no decoding.
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            wide += static_cast<wchar_t>(text[i]);
+            ++i;
+            continue;
+        }
         char32_t codePoint;
         size_t used = platform::decodeUtf8(reinterpret_cast<const unsigned char*>(text + i),
                                            length - i, &codePoint);
