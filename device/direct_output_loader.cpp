@@ -93,8 +93,11 @@ bool DirectOutputLoader::GetDirectOutputFileName(std::unique_ptr<wchar_t[]>& pat
     bool result = false;
     if (buffer != nullptr && key.queryValue(kValueName, buffer.get(), &size)) {
         // Zero-filled and one character longer than the value, so the copy is
-        // terminated even when the stored value was not.
-        std::unique_ptr<wchar_t[]> copy(new (std::nothrow) wchar_t[size / sizeof(wchar_t) + 1]());
+        // terminated even when the stored value was not. An odd byte count
+        // (a REG_BINARY, or text stored with an odd length) is rounded up, so
+        // that its last half character is not taken for the terminator's room.
+        const size_t characters = (size + sizeof(wchar_t) - 1) / sizeof(wchar_t);
+        std::unique_ptr<wchar_t[]> copy(new (std::nothrow) wchar_t[characters + 1]());
         if (copy != nullptr) {
             std::memcpy(copy.get(), buffer.get(), size);
             path = std::move(copy);

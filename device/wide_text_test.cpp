@@ -6,14 +6,11 @@
 
 namespace {
 
-// What a byte outside any UTF-8 sequence stands for (Latin-1 on POSIX, the
-// ANSI code page on Windows).
+// What a run of bytes outside any UTF-8 sequence stands for (Latin-1 on
+// POSIX, the ANSI code page on Windows).
 std::wstring cp(std::initializer_list<unsigned char> bytes) {
-    std::wstring text;
-    for (unsigned char byte : bytes) {
-        text += platform::codePageChar(byte);
-    }
-    return text;
+    std::string run(bytes.begin(), bytes.end());
+    return platform::fromCodePage(run.data(), run.size(), platform::kSystemCodePage);
 }
 
 TEST(WideText, DecodesUtf8AndTakesOtherBytesFromTheCodePage) {
@@ -51,6 +48,35 @@ TEST(WideText, LatinOneOnPosix) {
     GTEST_SKIP() << "Windows takes the ANSI code page";
 #endif
     EXPECT_EQ(toWide("D\351fi \x80"), L"D\u00E9fi \u0080");
+}
+
+TEST(WideText, DoubleByteCodePagesKeepTheirCharacters) {
+#if !defined(_WIN32)
+    GTEST_SKIP() << "POSIX reads 8-bit text as Latin-1 only";
+#endif
+    const struct {
+        unsigned codePage;
+        const char* text;
+        std::wstring wide;
+    } cases[] = {
+        // Shift-JIS: trail bytes that are ASCII ('A', 'C', '{'), a single-byte
+        // half-width katakana, and UTF-8 and ASCII right after a run.
+        {932, "\x83\x41\x83\x43", L"\u30A2\u30A4"},
+        {932, "\x93\xFA\x96\x7B 1", L"\u65E5\u672C 1"},
+        {932, "\xB1 \x83\x41\xC3\xA9", L"\uFF71 \u30A2\u00E9"},
+        // Simplified Chinese (GBK): lead bytes that also begin UTF-8 sequences.
+        {936, "\xD6\xD0\xCE\xC4", L"\u4E2D\u6587"},
+        // Korean and Traditional Chinese.
+        {949, "\xC7\xD1 ALT", L"\uD55C ALT"},
+        {950, "\xA4\xA4", L"\u4E2D"},
+        // A single-byte code page, for comparison: each byte on its own.
+        {1252, "\x80\x92", L"\u20AC\u2019"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(toWide(c.text, c.codePage), c.wide) << c.codePage << " " << c.text;
+    }
+    // A lead byte with nothing after it is read on its own and ends the text.
+    EXPECT_EQ(toWide("ALT \x83", 932).substr(0, 4), L"ALT ");
 }
 
 TEST(WideText, NullIsEmpty) {

@@ -12,9 +12,14 @@ constexpr SocketHandle kInvalidSocket = ~static_cast<SocketHandle>(0);
 enum class TransferStatus {
     kOk,               // `count` bytes moved
     kPeerUnreachable,  // the peer reported its port closed (simulator not running)
+    kNetworkDown,      // no way to the peer: network down, no route, host unreachable
     kTooLong,          // a datagram longer than the buffer; it has been dropped
     kFailed,           // any other failure
 };
+
+// What a send or receive that failed with the platform's error number `error`
+// means to the caller (never kOk).
+TransferStatus transferStatusOf(int error);
 
 struct Transfer {
     TransferStatus status;

@@ -24,6 +24,8 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
+}  // namespace
+
 void appendWide(std::wstring& out, char32_t c) {
     if (sizeof(wchar_t) == 2 && c >= 0x10000) {
         c -= 0x10000;
@@ -33,8 +35,6 @@ void appendWide(std::wstring& out, char32_t c) {
         out += static_cast<wchar_t>(c);
     }
 }
-
-}  // namespace
 
 size_t decodeUtf8(const unsigned char* s, size_t available, char32_t* codePoint) {
     if (available == 0) {

@@ -160,6 +160,55 @@ if $failed; then
     show record.txt
 fi
 
+# ---- A simulator that falls silent ----
+# The stand-in flies its loop and answers for 2 s from the first query, then
+# receives but answers nothing for 3 s. Windows reports no closed port to this
+# program, so its state lines come from the answers alone: one "not
+# answering" line in the silence, one "answering again" after it, and the
+# airspeed moves on the display again.
+timeout -k 5 120 wine "$bin/flightmfd-sim.exe" --port 0 --duration 100 --silent 2:3 \
+    </dev/null >silent-sim.out 2>silent-sim.err &
+pids+=($!)
+silent_line='^Simulator not answering on 127\.0\.0\.1 : [0-9]+, polling goes on$'
+airspeed() { grep -F 'SetString 0x1 0 1 ' silent/record.txt 2>/dev/null | tail -n 1; }
+if wait_for 60 silent-sim.out '^flightmfd-sim answering on 127\.0\.0\.1:[0-9]+$'; then
+    silent_port=$(tr -d '\r' <silent-sim.out |
+        sed -n 's/^flightmfd-sim answering on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
+    mkdir -p silent
+    sed "s/port=\"[0-9]*\"/port=\"$silent_port\"/" "$top/examples/config.xml" >silent/config.xml
+    (cd silent && exec timeout -k 5 120 wine "$bin/flightmfd.exe" </dev/null >out.txt 2>err.txt) &
+    program=$!
+    pids+=("$program")
+    if wait_for 60 silent/out.txt "$silent_line"; then
+        stale=$(airspeed)
+        grep -q '^flightmfd-sim silent' silent-sim.out ||
+            fail "silent simulator: 'Simulator not answering' came before the silence"
+        grep -q '^flightmfd-sim answering again' silent-sim.out &&
+            fail "silent simulator: 'Simulator not answering' came only after the silence"
+        wait_for 30 silent/out.txt '^Simulator answering again$' ||
+            fail "silent simulator: no 'Simulator answering again'"
+        deadline=$((SECONDS + 20))
+        until [ "$(airspeed)" != "$stale" ] || ((SECONDS >= deadline)); do
+            sleep 0.5
+        done
+        [ "$(airspeed)" != "$stale" ] || fail "silent simulator: the airspeed stays '$stale'"
+    else
+        fail "silent simulator: no 'Simulator not answering' line"
+    fi
+    kill "$program" 2>/dev/null || true
+    wait "$program" 2>/dev/null || true
+    for pattern in "$silent_line" '^Simulator answering again$'; do
+        count=$(tr -d '\r' <silent/out.txt | grep -Ec "$pattern" || true)
+        [ "$count" -eq 1 ] || fail "silent simulator: $count lines /$pattern/, not 1"
+    done
+    [ ! -s silent/err.txt ] || fail "silent simulator: the program wrote to standard error"
+else
+    fail "the silent simulator stand-in did not start"
+fi
+if $failed; then
+    show silent-sim.out silent/out.txt silent/err.txt
+fi
+
 # ---- The loader's registry path: no library, so no display ----
 # Standard input is closed, so the key the program waits for is there at once.
 expect_no_library() {  # label debugger-text

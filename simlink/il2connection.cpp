@@ -3,10 +3,12 @@
 #include <cstdio>
 
 #include "platform/process.h"
+#include "platform/thread.h"
 
 namespace {
 
 constexpr uint16_t kSocketVersion = 0x0202;  // 2.2
+constexpr uint32_t kNetworkDownPauseMs = 50;
 
 [[noreturn]] void failConstruction(platform::SocketApi& sockets) {
     sockets.cleanup();
@@ -50,6 +52,9 @@ IL2Connection::~IL2Connection() {
 }
 
 int IL2Connection::sendData(const char* data, int length) {
+    if (answers_.querying(AnswerWatch::Clock::now())) {
+        printSilent();
+    }
     platform::Transfer sent = sockets_.send(socket_, data, length);
     if (sent.status == platform::TransferStatus::kPeerUnreachable) {
         peerUnreachable();
@@ -57,14 +62,20 @@ int IL2Connection::sendData(const char* data, int length) {
         // place, and the datagram did not leave; one more try sends it, so
         // that a simulator that has just come back gets every query.
         sent = sockets_.send(socket_, data, length);
-        if (sent.status == platform::TransferStatus::kPeerUnreachable) {
+    }
+    switch (sent.status) {
+        case platform::TransferStatus::kOk:
+            return sent.count;
+        case platform::TransferStatus::kPeerUnreachable:
+        case platform::TransferStatus::kNetworkDown:
+            // The query is lost; the next batch asks again.
+            peerUnreachable();
             return 0;
-        }
+        case platform::TransferStatus::kTooLong:
+        case platform::TransferStatus::kFailed:
+            break;
     }
-    if (sent.status != platform::TransferStatus::kOk) {
-        failTransfer("send");
-    }
-    return sent.count;
+    failTransfer("send");
 }
 
 int IL2Connection::recData(char* buffer, int capacity) {
@@ -83,6 +94,14 @@ int IL2Connection::recData(char* buffer, int capacity) {
                 // receiving again blocks until the next answer or report.
                 peerUnreachable();
                 break;
+            case platform::TransferStatus::kNetworkDown:
+                // Linux reports a lost network once per ICMP message, but a
+                // network that is down may fail every receive at once; the
+                // pause keeps that from taking a whole core. Answers that
+                // arrive meanwhile wait in the socket.
+                peerUnreachable();
+                platform::sleepMs(kNetworkDownPauseMs);
+                break;
             case platform::TransferStatus::kFailed:
                 failTransfer("recv");
         }
@@ -90,6 +109,10 @@ int IL2Connection::recData(char* buffer, int capacity) {
 }
 
 void IL2Connection::failTransfer(const char* call) {
+    // The other thread may fail in the same moment; only one ends the process.
+    if (ending_.exchange(true)) {
+        waitForTheEnd();
+    }
     int error = sockets_.lastError();
     std::fprintf(stderr, "%s() failed with error : %d\n", call, error);
     sockets_.close(socket_);
@@ -97,15 +120,36 @@ void IL2Connection::failTransfer(const char* call) {
     platform::exitFailure();
 }
 
+void IL2Connection::stopIfEnding() {
+    if (ending_) {
+        waitForTheEnd();
+    }
+}
+
+void IL2Connection::waitForTheEnd() {
+    // Closing the socket makes the other thread's send or receive fail at
+    // once on Windows; a line of its own would race the end of the process.
+    for (;;) {
+        platform::sleepMs(1000);
+    }
+}
+
 void IL2Connection::peerUnreachable() {
-    if (peerAnswering_.exchange(false)) {
-        std::printf("Simulator not answering on %s : %d, polling goes on\n", address_,
-                    static_cast<int>(port_));
+    stopIfEnding();
+    if (answers_.unreachable()) {
+        printSilent();
     }
 }
 
 void IL2Connection::peerAnswered() {
-    if (!peerAnswering_.exchange(true)) {
+    if (answers_.answered(AnswerWatch::Clock::now())) {
+        stopIfEnding();
         std::printf("Simulator answering again\n");
     }
+}
+
+void IL2Connection::printSilent() {
+    stopIfEnding();
+    std::printf("Simulator not answering on %s : %d, polling goes on\n", address_,
+                static_cast<int>(port_));
 }

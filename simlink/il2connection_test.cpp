@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <deque>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -40,6 +42,13 @@ class FakeSockets : public platform::SocketApi {
     int failureError = 0;  // lastError() after a failed step
     int hostNotFound = 11001;
     bool traceOnStderr = false;
+    // As on Windows, closing the socket fails the other thread's send or
+    // receive at once, with this error; close() then waits a while, as long
+    // as that thread would need to print a line of its own.
+    int closedError = 10038;  // WSAENOTSOCK
+    int closeLingerMs = 0;
+    // With no datagram left, a receive waits for the socket to be closed.
+    bool receiveWaitsForClose = false;
 
     int sendCalls = 0;
     uint32_t connectedAddress = 0;
@@ -71,6 +80,9 @@ class FakeSockets : public platform::SocketApi {
     }
     Transfer send(SocketHandle socket, const char*, int length) override {
         EXPECT_EQ(socket, kHandle);
+        if (closed_) {
+            return failClosed();
+        }
         ++sendCalls;
         TransferStatus status = TransferStatus::kOk;
         if (!sendResults.empty()) {
@@ -81,6 +93,13 @@ class FakeSockets : public platform::SocketApi {
     }
     Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
         EXPECT_EQ(socket, kHandle);
+        if (datagrams.empty() && receiveWaitsForClose) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            closing_.wait(lock, [this] { return closed_.load(); });
+        }
+        if (closed_) {
+            return failClosed();
+        }
         if (datagrams.empty()) {
             ADD_FAILURE() << "receive called with no datagram left";
             std::abort();
@@ -94,6 +113,12 @@ class FakeSockets : public platform::SocketApi {
         EXPECT_EQ(socket, kHandle);
         trace("[close]\n");
         lastError_ = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closed_ = true;
+        }
+        closing_.notify_all();
+        std::this_thread::sleep_for(std::chrono::milliseconds(closeLingerMs));
     }
     int hostNotFoundError() override { return hostNotFound; }
 
@@ -111,13 +136,22 @@ class FakeSockets : public platform::SocketApi {
         }
         return fail(Transfer{status, -1});
     }
+    Transfer failClosed() {
+        lastError_ = closedError;
+        return Transfer{TransferStatus::kFailed, -1};
+    }
     void trace(const char* line) {
         if (traceOnStderr) {
             std::fputs(line, stderr);
         }
     }
 
-    int lastError_ = 0;
+    // The fake keeps one last error for both threads; the tests that use two
+    // threads read it before the other thread can fail.
+    std::atomic<int> lastError_{0};
+    std::atomic<bool> closed_{false};
+    std::mutex mutex_;
+    std::condition_variable closing_;
 };
 
 std::string receiveOne(IL2Connection& connection) {
@@ -249,42 +283,114 @@ TEST(IL2Connection, ConnectsToTheParsedAddressAndPrintsThePortUnsigned) {
 
 // ---- The simulator coming and going, through the fake ----
 
-TEST(IL2Connection, ReceiveGoesOnThroughUnreachablePeerAndTooLongDatagrams) {
+TEST(IL2Connection, ReceiveGoesOnThroughUnreachablePeerLostNetworkAndTooLongDatagrams) {
     FakeSockets sockets;
     IL2Connection connection("127.0.0.1", 20010, sockets);
-    sockets.datagrams = {
-        {TransferStatus::kPeerUnreachable, ""}, {TransferStatus::kPeerUnreachable, ""},
-        {TransferStatus::kPeerUnreachable, ""}, {TransferStatus::kOk, "A/30\\1"},
-        {TransferStatus::kTooLong, ""},         {TransferStatus::kOk, "A/32\\2"},
-        {TransferStatus::kPeerUnreachable, ""}, {TransferStatus::kOk, ""}};
+    const TransferStatus unreachable = TransferStatus::kPeerUnreachable;
+    const TransferStatus networkDown = TransferStatus::kNetworkDown;
+    sockets.datagrams = {{unreachable, ""},
+                         {unreachable, ""},
+                         {unreachable, ""},
+                         {TransferStatus::kOk, "A/30\\1"},
+                         {TransferStatus::kTooLong, ""},
+                         {TransferStatus::kOk, "A/32\\2"},
+                         {networkDown, ""},
+                         {networkDown, ""},
+                         {TransferStatus::kOk, "A/34\\3"},
+                         {unreachable, ""},
+                         {networkDown, ""},
+                         {TransferStatus::kOk, ""}};
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(receiveOne(connection), "A/30\\1");
     EXPECT_EQ(receiveOne(connection), "A/32\\2");
+    EXPECT_EQ(receiveOne(connection), "A/34\\3");
     EXPECT_EQ(receiveOne(connection), "");
+    const std::string silent = "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n";
+    const std::string again = "Simulator answering again\n";
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n"
-              "Simulator answering again\n"
-              "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n"
-              "Simulator answering again\n");
+              silent + again + silent + again + silent + again);
     EXPECT_TRUE(sockets.datagrams.empty());
 }
 
-TEST(IL2Connection, SendToAnUnreachablePeerTriesOnceMoreAndGoesOn) {
+TEST(IL2Connection, SendToAnUnreachablePeerOrNetworkGoesOn) {
     FakeSockets sockets;
     IL2Connection connection("127.0.0.1", 20010, sockets);
-    // A send that only takes the report of an earlier query sent nothing.
-    sockets.sendResults = {TransferStatus::kPeerUnreachable, TransferStatus::kOk,
-                           TransferStatus::kPeerUnreachable, TransferStatus::kPeerUnreachable};
+    const TransferStatus ok = TransferStatus::kOk;
+    const TransferStatus unreachable = TransferStatus::kPeerUnreachable;
+    const TransferStatus networkDown = TransferStatus::kNetworkDown;
+    sockets.sendResults = {unreachable, ok,          unreachable, unreachable, ok,
+                           networkDown, unreachable, networkDown, ok};
+    const struct {
+        int returned;
+        int callsSoFar;
+    } sends[] = {
+        // A send that only takes the report of an earlier query sent nothing:
+        // it is tried once more.
+        {4, 2},
+        {0, 4},
+        {4, 5},
+        // A query that found no network is lost, not tried again.
+        {0, 6},
+        {0, 8},
+        {4, 9},
+    };
     ::testing::internal::CaptureStdout();
-    EXPECT_EQ(connection.sendData("R/30", 4), 4);
-    EXPECT_EQ(sockets.sendCalls, 2);
-    EXPECT_EQ(connection.sendData("R/32", 4), 0);
-    EXPECT_EQ(sockets.sendCalls, 4);
-    EXPECT_EQ(connection.sendData("R/34", 4), 4);
-    EXPECT_EQ(sockets.sendCalls, 5);
+    for (const auto& send : sends) {
+        EXPECT_EQ(connection.sendData("R/30", 4), send.returned);
+        EXPECT_EQ(sockets.sendCalls, send.callsSoFar);
+    }
     // Only an answer says that the simulator is back; one line for the change.
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n");
+}
+
+// One thread's fatal failure closes the socket under the other, which is then
+// in, or soon in, a send or receive of its own. Only the first one's line may
+// be printed.
+TEST(IL2Connection, AFatalTransferPrintsOneLineWhileTheOtherThreadGoesOn) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    using std::chrono::milliseconds;
+    // Both live until the process ends, as the threads that use them do.
+    auto connectFake = [](FakeSockets*& sockets) {
+        sockets = new FakeSockets;
+        sockets->traceOnStderr = true;
+        sockets->closeLingerMs = 500;
+        return new IL2Connection("127.0.0.1", 20010, *sockets);
+    };
+    auto receiveFailsWhileSendsGoOn = [&] {
+        FakeSockets* sockets = nullptr;
+        IL2Connection* connection = connectFake(sockets);
+        sockets->datagrams = {{TransferStatus::kFailed, ""}};
+        sockets->failureError = 10040;
+        std::thread([connection] {
+            for (;;) {
+                connection->sendData("R/30", 4);
+                std::this_thread::sleep_for(milliseconds(1));
+            }
+        }).detach();
+        std::this_thread::sleep_for(milliseconds(50));
+        receiveOne(*connection);
+        std::fputs("[returned]\n", stderr);
+    };
+    EXPECT_EXIT(receiveFailsWhileSendsGoOn(),
+                ::testing::ExitedWithCode(platform::kExitFailureStatus),
+                "^recv\\(\\) failed with error : 10040\n\\[close\\]\n\\[cleanup\\]\n$");
+
+    auto sendFailsWhileAReceiveWaits = [&] {
+        FakeSockets* sockets = nullptr;
+        IL2Connection* connection = connectFake(sockets);
+        sockets->receiveWaitsForClose = true;
+        sockets->sendResults = {TransferStatus::kOk, TransferStatus::kFailed};
+        sockets->failureError = 10054;
+        std::thread([connection] { receiveOne(*connection); }).detach();
+        std::this_thread::sleep_for(milliseconds(50));
+        connection->sendData("R/30", 4);
+        connection->sendData("R/32", 4);
+        std::fputs("[returned]\n", stderr);
+    };
+    EXPECT_EXIT(sendFailsWhileAReceiveWaits(),
+                ::testing::ExitedWithCode(platform::kExitFailureStatus),
+                "^send\\(\\) failed with error : 10054\n\\[close\\]\n\\[cleanup\\]\n$");
 }
 
 // ---- Real sockets on 127.0.0.1 ----

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -10,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/simulator_process.h"
 #include "tests/support/system_fixture.h"
 
 namespace testsupport {
@@ -19,20 +19,11 @@ class SimulatorTest : public SystemTest {
   protected:
     // Starts the stand-in on a free port and returns that port.
     uint16_t startSimulator(const std::vector<std::string>& arguments) {
-        std::vector<std::string> all{"--port", "0", "--duration", "60"};
-        all.insert(all.end(), arguments.begin(), arguments.end());
-        simulator_ = std::make_unique<ChildProcess>(
-            FLIGHTMFD_SIM_PATH, all, simulatorFolder_.path(), std::map<std::string, std::string>{});
-        unsigned port = 0;
-        waitUntil(10, [&] {
-            return std::sscanf(simulator_->output().c_str(),
-                               "flightmfd-sim answering on 127.0.0.1:%u", &port) == 1;
-        });
-        return static_cast<uint16_t>(port);
+        simulator_ = std::make_unique<SimulatorProcess>(arguments);
+        return simulator_->port();
     }
 
-    TempFolder simulatorFolder_;
-    std::unique_ptr<ChildProcess> simulator_;
+    std::unique_ptr<SimulatorProcess> simulator_;
 };
 
 TEST_F(SimulatorTest, FixedValuesReachTheDisplay) {

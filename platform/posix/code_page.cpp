@@ -7,4 +7,17 @@ wchar_t codePageChar(unsigned char byte) {
     return static_cast<wchar_t>(byte);
 }
 
+size_t codePageCharLength(const char*, size_t, unsigned) {
+    return 1;
+}
+
+std::wstring fromCodePage(const char* text, size_t length, unsigned) {
+    std::wstring wide;
+    wide.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        wide += codePageChar(static_cast<unsigned char>(text[i]));
+    }
+    return wide;
+}
+
 }  // namespace platform

@@ -21,11 +21,7 @@ thread_local int lastErrorNumber = 0;
 
 Transfer failedWith(int error) {
     lastErrorNumber = error;
-    // A connected UDP socket learns from an ICMP "port unreachable" that
-    // nothing listens on the peer's port, and reports it on the next send or
-    // receive as ECONNREFUSED.
-    return Transfer{
-        error == ECONNREFUSED ? TransferStatus::kPeerUnreachable : TransferStatus::kFailed, -1};
+    return Transfer{transferStatusOf(error), -1};
 }
 
 int descriptorOf(SocketHandle socket) {
@@ -114,6 +110,26 @@ class PosixSockets : public SocketApi {
 };
 
 }  // namespace
+
+TransferStatus transferStatusOf(int error) {
+    switch (error) {
+        // A connected UDP socket learns from an ICMP "port unreachable" that
+        // nothing listens on the peer's port, and reports it on the next send
+        // or receive.
+        case ECONNREFUSED:
+            return TransferStatus::kPeerUnreachable;
+        // A lost Wi-Fi or a pulled cable: the send finds no route, or an ICMP
+        // report of one arrives on the next send or receive. The socket stays
+        // usable for when the network is back.
+        case ENETUNREACH:
+        case EHOSTUNREACH:
+        case EHOSTDOWN:
+        case ENETDOWN:
+            return TransferStatus::kNetworkDown;
+        default:
+            return TransferStatus::kFailed;
+    }
+}
 
 SocketApi& systemSockets() {
     // Never destroyed: a worker thread may still be inside a call while the

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <climits>
+
 namespace platform {
 
 wchar_t codePageChar(unsigned char byte) {
@@ -11,6 +13,27 @@ wchar_t codePageChar(unsigned char byte) {
         // A lead byte of a double-byte code page has no character of its own;
         // it keeps its Latin-1 meaning, as on POSIX.
         return static_cast<wchar_t>(byte);
+    }
+    return wide;
+}
+
+size_t codePageCharLength(const char* text, size_t available, unsigned codePage) {
+    return available >= 2 && IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[0])) ? 2 : 1;
+}
+
+std::wstring fromCodePage(const char* text, size_t length, unsigned codePage) {
+    const int count = length <= INT_MAX ? static_cast<int>(length) : 0;
+    int wideCount = count > 0 ? MultiByteToWideChar(codePage, 0, text, count, nullptr, 0) : 0;
+    std::wstring wide(static_cast<size_t>(wideCount), L'\0');
+    if (wideCount > 0 &&
+        MultiByteToWideChar(codePage, 0, text, count, &wide[0], wideCount) == wideCount) {
+        return wide;
+    }
+    // A code page that Windows does not know: each byte keeps its Latin-1
+    // meaning, as on POSIX.
+    wide.clear();
+    for (size_t i = 0; i < length; ++i) {
+        wide += static_cast<wchar_t>(static_cast<unsigned char>(text[i]));
     }
     return wide;
 }

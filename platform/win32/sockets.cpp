@@ -24,24 +24,9 @@ int recordError() {
     return lastErrorNumber;
 }
 
-// Decides, right after the failed call, what the caller is to make of it. A
-// connected UDP socket whose peer has no listener learns so from the ICMP
-// answer to an earlier send. Windows reports WSAECONNRESET (unless switched
-// off, see openDatagramSocket); Wine ignores that switch and reports
-// WSAECONNREFUSED from the second receive on, the first one waiting (or
-// ending with WSAETIMEDOUT when a receive time-out is set). All of them mean
-// that the simulator is not running.
+// Decides, right after the failed call, what the caller is to make of it.
 Transfer failure() {
-    switch (recordError()) {
-        case WSAEMSGSIZE:
-            return {TransferStatus::kTooLong, -1};
-        case WSAECONNRESET:
-        case WSAECONNREFUSED:
-        case WSAETIMEDOUT:
-            return {TransferStatus::kPeerUnreachable, -1};
-        default:
-            return {TransferStatus::kFailed, -1};
-    }
+    return {transferStatusOf(recordError()), -1};
 }
 
 // Windows Sockets 2.2. Stateless apart from each thread's last error; one
@@ -117,6 +102,33 @@ class WinsockApi : public SocketApi {
 };
 
 }  // namespace
+
+TransferStatus transferStatusOf(int error) {
+    switch (error) {
+        case WSAEMSGSIZE:
+            return TransferStatus::kTooLong;
+        // A connected UDP socket whose peer has no listener learns so from
+        // the ICMP answer to an earlier send. Windows reports WSAECONNRESET
+        // (unless switched off, see openDatagramSocket); Wine ignores that
+        // switch and reports WSAECONNREFUSED from the second receive on, the
+        // first one waiting (or ending with WSAETIMEDOUT when a receive
+        // time-out is set). All of them mean that the simulator is not
+        // running.
+        case WSAECONNRESET:
+        case WSAECONNREFUSED:
+        case WSAETIMEDOUT:
+            return TransferStatus::kPeerUnreachable;
+        // A lost Wi-Fi or a pulled cable; the socket stays usable for when
+        // the network is back.
+        case WSAENETUNREACH:
+        case WSAEHOSTUNREACH:
+        case WSAEHOSTDOWN:
+        case WSAENETDOWN:
+            return TransferStatus::kNetworkDown;
+        default:
+            return TransferStatus::kFailed;
+    }
+}
 
 SocketApi& systemSockets() {
     // Never destroyed: threads may still use it while the process ends.

@@ -118,6 +118,29 @@ TEST_F(SocketsWindows, ParsesOnlyDottedDecimalAddresses) {
     }
 }
 
+TEST(SocketsWindowsErrors, FailedTransfersMeanWhatTheirErrorSays) {
+    const struct {
+        int error;
+        TransferStatus status;
+    } cases[] = {
+        {WSAEMSGSIZE, TransferStatus::kTooLong},
+        {WSAECONNRESET, TransferStatus::kPeerUnreachable},
+        {WSAECONNREFUSED, TransferStatus::kPeerUnreachable},
+        {WSAETIMEDOUT, TransferStatus::kPeerUnreachable},
+        {WSAENETUNREACH, TransferStatus::kNetworkDown},
+        {WSAEHOSTUNREACH, TransferStatus::kNetworkDown},
+        {WSAEHOSTDOWN, TransferStatus::kNetworkDown},
+        {WSAENETDOWN, TransferStatus::kNetworkDown},
+        {WSAENOTSOCK, TransferStatus::kFailed},
+        {WSAEINTR, TransferStatus::kFailed},
+        {WSAENOBUFS, TransferStatus::kFailed},
+        {0, TransferStatus::kFailed},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(transferStatusOf(c.error), c.status) << c.error;
+    }
+}
+
 TEST_F(SocketsWindows, DatagramsTravelWholeAndApart) {
     openPeer(0);
     connectClient(peerPort_);

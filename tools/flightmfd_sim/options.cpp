@@ -10,10 +10,13 @@
 const char kUsage[] =
     "usage: flightmfd-sim [--port N] [--duration SECONDS]\n"
     "                     [--value CODE=TEXT]... [--values FILE]\n"
+    "                     [--silent START:SECONDS]...\n"
     "Answers the flight simulator's queries on 127.0.0.1 (port 20010 unless given;\n"
     "0 takes a free one). Without --value or --values it flies a short loop; with\n"
     "them it answers only the codes given, always with the given text. A values\n"
-    "file holds lines 'CODE TEXT'. Ends on Ctrl-C, or after --duration seconds.\n";
+    "file holds lines 'CODE TEXT'. --silent makes it receive queries but answer\n"
+    "none, as a paused simulator does, from START seconds after the first query\n"
+    "for SECONDS. Ends on Ctrl-C, or after --duration seconds.\n";
 
 namespace {
 
@@ -35,6 +38,20 @@ bool readDuration(const char* text, double* seconds) {
         return false;
     }
     *seconds = value;
+    return true;
+}
+
+// START:SECONDS, START 0 or more, SECONDS more than 0.
+bool readSilentSpell(const char* text, SilentSpell* spell) {
+    char* end = nullptr;
+    double start = std::strtod(text, &end);
+    if (end == text || *end != ':' || !(start >= 0.0)) {
+        return false;
+    }
+    if (!readDuration(end + 1, &spell->seconds)) {
+        return false;
+    }
+    spell->start = start;
     return true;
 }
 
@@ -73,6 +90,12 @@ ParseResult parseOptions(int argc, const char* const* argv, SimulatorOptions* op
             std::string entry = value;
             size_t equals = entry.find('=');
             understood = equals != std::string::npos && addValue(entry, equals, options);
+        } else if (name == "--silent") {
+            SilentSpell spell{};
+            understood = readSilentSpell(value, &spell);
+            if (understood) {
+                options->silentSpells.push_back(spell);
+            }
         } else if (name == "--values") {
             if (!readValuesFile(value, options, error)) {
                 return ParseResult::kError;

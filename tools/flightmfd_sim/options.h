@@ -3,6 +3,15 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
+
+// A time in which the stand-in receives queries but answers none, as a paused
+// or hung simulator does: from `start` seconds after the first query, for
+// `seconds`.
+struct SilentSpell {
+    double start;
+    double seconds;
+};
 
 // What the stand-in was asked to do on its command line.
 struct SimulatorOptions {
@@ -12,6 +21,7 @@ struct SimulatorOptions {
     bool fixedMode = false;
     std::map<int, std::string> fixedValues;
     double durationSeconds = 0.0;  // 0: until SIGINT or SIGTERM
+    std::vector<SilentSpell> silentSpells;
 };
 
 enum class ParseResult { kRun, kHelp, kError };

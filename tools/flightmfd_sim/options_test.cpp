@@ -30,6 +30,14 @@ TEST(Options, CommandLines) {
     EXPECT_TRUE(options.fixedMode);
     EXPECT_EQ(options.fixedValues, (std::map<int, std::string>{{22, "A plane=B"}, {30, ""}}));
 
+    SimulatorOptions silent;
+    ASSERT_EQ(parse({"--silent", "2:3", "--silent", "0:0.5"}, &silent), ParseResult::kRun);
+    ASSERT_EQ(silent.silentSpells.size(), 2u);
+    EXPECT_EQ(silent.silentSpells[0].start, 2.0);
+    EXPECT_EQ(silent.silentSpells[0].seconds, 3.0);
+    EXPECT_EQ(silent.silentSpells[1].start, 0.0);
+    EXPECT_EQ(silent.silentSpells[1].seconds, 0.5);
+
     EXPECT_EQ(parse({"--help"}, &options), ParseResult::kHelp);
     for (std::vector<const char*> wrong :
          std::vector<std::vector<const char*>>{{"--port"},
@@ -43,6 +51,12 @@ TEST(Options, CommandLines) {
                                                {"--value", "300=1"},
                                                {"--value", "ab=1"},
                                                {"--values", "/nonexistent/values"},
+                                               {"--silent", "2"},
+                                               {"--silent", "2:"},
+                                               {"--silent", "2:0"},
+                                               {"--silent", "-1:3"},
+                                               {"--silent", "x:3"},
+                                               {"--silent", "2:3x"},
                                                {"--speed", "1"}}) {
         SimulatorOptions unused;
         EXPECT_EQ(parse(wrong, &unused), ParseResult::kError) << wrong[0];

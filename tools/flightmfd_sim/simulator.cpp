@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <optional>
 
 #include "tools/flightmfd_sim/answers.h"
 #include "tools/flightmfd_sim/flight_model.h"
@@ -28,8 +30,21 @@ bool answerValue(const SimulatorOptions& options, int code, double seconds, std:
     return true;
 }
 
+bool silentAt(const SimulatorOptions& options, double sinceFirstQuery) {
+    for (const SilentSpell& spell : options.silentSpells) {
+        if (sinceFirstQuery >= spell.start && sinceFirstQuery < spell.start + spell.seconds) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool serve(UdpEndpoint& endpoint, const SimulatorOptions& options, const std::atomic<bool>& stop) {
     const Clock::time_point start = Clock::now();
+    // Silent spells count from the first query, so that they begin at the
+    // same point of a run however long the client took to start.
+    std::optional<Clock::time_point> firstQuery;
+    bool silent = false;
     // A query is four bytes; anything that fills this buffer is not one.
     char query[64];
     while (!stop) {
@@ -51,8 +66,22 @@ bool serve(UdpEndpoint& endpoint, const SimulatorOptions& options, const std::at
         }
         std::string value;
         int code = queryCode(query, received.length);
-        double now = std::chrono::duration<double>(Clock::now() - start).count();
-        if (code >= 0 && answerValue(options, code, now, &value)) {
+        const Clock::time_point arrival = Clock::now();
+        if (!firstQuery && code >= 0) {
+            firstQuery = arrival;
+        }
+        if (firstQuery) {
+            double sinceFirst = std::chrono::duration<double>(arrival - *firstQuery).count();
+            if (silentAt(options, sinceFirst) != silent) {
+                silent = !silent;
+                std::fputs(silent ? "flightmfd-sim silent: queries are received, not answered\n"
+                                  : "flightmfd-sim answering again\n",
+                           stdout);
+                std::fflush(stdout);
+            }
+        }
+        double now = std::chrono::duration<double>(arrival - start).count();
+        if (code >= 0 && !silent && answerValue(options, code, now, &value)) {
             std::string answer = answerFor(code, value);
             // A lost answer is nothing new to a UDP client; the next query
             // asks again.

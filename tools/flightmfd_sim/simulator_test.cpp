@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -116,6 +117,31 @@ TEST(FlightmfdSim, FixedModeAnswersOnlyTheGivenCodesWithTheirText) {
     EXPECT_EQ(simulator.answer(), "A/22\\Test plane\n");
     EXPECT_EQ(simulator.answer(), "A/98\\");
     EXPECT_EQ(simulator.answer(), "A/30\\123.45");
+}
+
+TEST(FlightmfdSim, SilentSpellsCountFromTheFirstQuery) {
+    SimulatorOptions options;
+    options.silentSpells = {{2, 3}, {10, 0.5}};
+    const struct {
+        double sinceFirstQuery;
+        bool silent;
+    } cases[] = {{0, false}, {1.99, false}, {2, true},  {4.99, true},
+                 {5, false}, {9.99, false}, {10, true}, {10.5, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(silentAt(options, c.sinceFirstQuery), c.silent) << c.sinceFirstQuery;
+    }
+    EXPECT_FALSE(silentAt(SimulatorOptions{}, 0));
+}
+
+TEST(FlightmfdSim, QueriesInASilentSpellGetNoAnswer) {
+    SimulatorOptions options;
+    options.silentSpells = {{0, 0.3}};
+    ServedSimulator simulator{options};
+    simulator.ask("R/30");
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    simulator.ask("R/40");
+    // Had the first query been answered, its answer would come first.
+    EXPECT_EQ(simulator.answer().substr(0, 5), "A/40\\");
 }
 
 TEST(FlightmfdSim, ServingEndsWhenItsTimeIsUp) {

@@ -1,0 +1,112 @@
+// The program as users meet its link to the simulator when things go wrong:
+// a simulator that falls silent, a network that goes away. Real sockets on
+// 127.0.0.1; the network's failures are injected from outside the program.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/simulator_process.h"
+#include "tests/support/system_fixture.h"
+
+namespace testsupport {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char kSilentLine[] = "Simulator not answering on 127.0.0.1 : ";
+const char kAgainLine[] = "Simulator answering again";
+
+class LinkFaultTest : public SystemTest {
+  protected:
+    // Starts the program against `simulator`, showing the indicated airspeed
+    // of the stand-in's flight, which changes all the time.
+    void startAgainst(const SimulatorProcess& simulator) {
+        ASSERT_NE(simulator.port(), 0) << "flightmfd-sim did not start";
+        writeConfig(configXml("127.0.0.1", std::to_string(simulator.port()),
+                              {{"speedometer_indicated", "prefix=\"IAS\""}}));
+        start();
+    }
+
+    // The program's state lines so far, each as its first 25 characters.
+    std::vector<std::string> stateLines() {
+        std::vector<std::string> lines;
+        for (const std::string& line : splitLines(program().output())) {
+            if (line.rfind(kSilentLine, 0) == 0 || line == kAgainLine) {
+                lines.push_back(line.substr(0, 25));
+            }
+        }
+        return lines;
+    }
+
+    // True once the shown airspeed differs from `stale`: answers reach the
+    // display again.
+    bool waitForNewValue(const std::optional<std::string>& stale) {
+        return waitUntil(10, [&] {
+            auto shown = shownText(0, 0);
+            return shown.has_value() && shown != stale;
+        });
+    }
+};
+
+const std::string kSilent = std::string(kSilentLine).substr(0, 25);
+const std::string kAgain = std::string(kAgainLine).substr(0, 25);
+
+TEST_F(LinkFaultTest, ASilentSimulatorIsReportedOnceAfterASecondAndValuesFlowAfterIt) {
+    // Answers for 2 s from the first query, receives but answers nothing for
+    // 3 s, then answers again; it says when on its own standard output.
+    SimulatorProcess simulator({"--silent", "2:3"});
+    startAgainst(simulator);
+    auto simulatorSays = [&](const char* text) {
+        return simulator.output().find(text) != std::string::npos;
+    };
+    ASSERT_TRUE(waitUntil(20, [&] { return simulatorSays("flightmfd-sim silent"); }));
+    const Clock::time_point silenceSeen = Clock::now();
+    ASSERT_TRUE(waitForOutput(kSilentLine, 10)) << program().output();
+    const Clock::time_point reported = Clock::now();
+    const std::optional<std::string> stale = shownText(0, 0);
+    // Not at the first unanswered query: the last answer came less than a
+    // batch (200 ms) before the silence, so the line comes about 0.8 to 1 s
+    // after the stand-in's. The line must also come within the silence.
+    EXPECT_GE(reported - silenceSeen, std::chrono::milliseconds(400));
+    EXPECT_FALSE(simulatorSays("flightmfd-sim answering again"));
+
+    ASSERT_TRUE(waitForOutput(kAgainLine, 10)) << program().output();
+    EXPECT_TRUE(simulatorSays("flightmfd-sim answering again"));
+    EXPECT_TRUE(waitForNewValue(stale)) << "still " << stale.value_or("nothing");
+    EXPECT_EQ(stateLines(), (std::vector<std::string>{kSilent, kAgain}));
+    EXPECT_EQ(program().errors(), "");
+    EXPECT_EQ(exitStatus(0.2), -1) << "the program must still run";
+}
+
+TEST_F(LinkFaultTest, ALostNetworkIsReportedLikeAnAbsentSimulatorAndPollingGoesOn) {
+    SimulatorProcess simulator({});
+    // From 1 s after the program's first send or receive, both fail for a
+    // second with "network unreachable"; from 3 s, for a second with "host
+    // unreachable".
+    environment_["LD_PRELOAD"] = NETWORK_FAULTS_PATH;
+    environment_["FLIGHTMFD_NETWORK_FAULTS"] =
+        "1:1:" + std::to_string(ENETUNREACH) + ",3:1:" + std::to_string(EHOSTUNREACH);
+    // AddressSanitizer wants its own library loaded first; the order does not
+    // matter to what it checks here.
+    const char* asanOptions = std::getenv("ASAN_OPTIONS");
+    environment_["ASAN_OPTIONS"] =
+        std::string(asanOptions != nullptr ? asanOptions : "") + ":verify_asan_link_order=0";
+    startAgainst(simulator);
+
+    const std::vector<std::string> expected = {kSilent, kAgain, kSilent, kAgain};
+    EXPECT_TRUE(waitUntil(20, [&] { return stateLines().size() >= expected.size(); }))
+        << program().output() << program().errors();
+    const std::optional<std::string> shown = shownText(0, 0);
+    EXPECT_TRUE(waitForNewValue(shown)) << "still " << shown.value_or("nothing");
+    EXPECT_EQ(stateLines(), expected) << program().output();
+    EXPECT_EQ(program().errors(), "");
+    EXPECT_EQ(exitStatus(0.2), -1) << "the program must still run";
+}
+
+}  // namespace
+}  // namespace testsupport
