@@ -5,7 +5,9 @@ namespace platform {
 // Makes standard output line-buffered (standard error stays unbuffered): the
 // program never ends in an orderly way, so a line held in a buffer is lost.
 // Windows' C runtime has no line buffering; there standard output is
-// unbuffered, and each line still reaches the console or pipe whole.
+// unbuffered, and each line still reaches the console or pipe whole. On
+// Windows, Ctrl-C, Ctrl-Break and closing the console then end the process at
+// once, without the libraries' clean-up.
 void setUpConsole();
 
 // Ends the whole process at once with exit status -1, from any thread. The

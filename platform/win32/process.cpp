@@ -43,14 +43,37 @@ void __cdecl _unlock_file(FILE* stream) {
 #pragma GCC diagnostic pop
 
 namespace platform {
+namespace {
+
+// Ctrl-C, Ctrl-Break and closing the console end the process at once. The
+// default handler calls ExitProcess, which first stops the other threads
+// wherever they are and then runs the loaded libraries' clean-up; a library
+// that waits there for a thread of its own, or for a lock that a stopped
+// thread held, holds the end up for good (the virtual display once did). The
+// exit code is the one the default handler gives.
+BOOL WINAPI endOnConsoleControl(DWORD event) {
+    switch (event) {
+        case CTRL_C_EVENT:
+        case CTRL_BREAK_EVENT:
+        case CTRL_CLOSE_EVENT:
+            TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
 
 void setUpConsole() {
     // The Microsoft C runtime has no line buffering (_IOLBF means full
     // buffering), so a line would sit in the buffer until it fills, and the
     // program never ends in an orderly way that would flush it. Unbuffered,
-    // each line reaches the console or pipe while the program runs.
+    // each line reaches the console or pipe while the program runs, and
+    // nothing is left to flush when Ctrl-C ends it.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::setvbuf(stderr, nullptr, _IONBF, 0);
+    SetConsoleCtrlHandler(endOnConsoleControl, TRUE);
 }
 
 void exitFailureAfterWait() {

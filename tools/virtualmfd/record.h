@@ -18,6 +18,9 @@ class Recorder {
     // opened records nothing. Opening the path already open changes nothing.
     void open(const std::string& path);
     void close();
+    // Forgets the file without closing it, for when the process is ending and
+    // a stopped thread may hold the stream's lock; the end closes it.
+    void abandon() { file_ = nullptr; }
     bool active() const { return file_ != nullptr; }
     // With `timed`, every line written from now on starts with timeText() of
     // the moment it is written and a space.

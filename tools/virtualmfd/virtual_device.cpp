@@ -23,6 +23,17 @@ VirtualDevice::VirtualDevice() : settings_(readSettings()) {
 }
 
 VirtualDevice::~VirtualDevice() {
+    if (platform::processIsEnding()) {
+        // Unloaded as the process ends (Windows, after ExitProcess): the other
+        // threads were stopped wherever they were, perhaps holding `mutex_`,
+        // inside a wait on `wake_` or writing the record. Touching any of
+        // those could wait for good, so the device leaves all as it is.
+        if (replugThread_.joinable()) {
+            replugThread_.detach();
+        }
+        recorder_.abandon();
+        return;
+    }
     stopThreads();
 }
 
@@ -156,11 +167,6 @@ void VirtualDevice::startThreads() {
 }
 
 void VirtualDevice::stopThreads() {
-    if (replugThread_.joinable() && platform::processIsEnding()) {
-        // Unloaded as the process ends (Ctrl-C on Windows): the thread is
-        // gone already, and a join would wait for it for good.
-        replugThread_.detach();
-    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
