@@ -39,9 +39,7 @@ configure_and_build() {  # folder toolchain
 }
 
 # The same environment as cmake/wine-run.sh, for the server commands below.
-export WINEPREFIX=$top/build/win64/wine WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+source "$top/scripts/wine-common.sh"
 
 # Wine's server and its service processes outlive the program that started
 # them and keep its standard output open: started from a build step or a
@@ -57,8 +55,7 @@ start_wine() {
         timeout -k 10 300 wineserver -w
         touch "$WINEPREFIX/.ready"
     fi
-    wineserver -p </dev/null >/dev/null 2>&1
-    timeout -k 10 120 wine cmd /c exit </dev/null >/dev/null 2>&1
+    start_wine_server
 }
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
 

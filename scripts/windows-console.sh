@@ -21,11 +21,10 @@ top=$PWD
 bin=$top/build/win64/bin
 work=$top/build/win64/console
 
-export WINEPREFIX=$top/build/win64/wine WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$top/scripts/wine-common.sh"
 # tmux reads the panes as UTF-8 under a UTF-8 locale only.
 export LANG=C.UTF-8
-unset DISPLAY WAYLAND_DISPLAY LC_ALL FLIGHTMFD_DISPLAY_LIBRARY VIRTUALMFD_VIEW
+unset LC_ALL FLIGHTMFD_DISPLAY_LIBRARY VIRTUALMFD_VIEW
 unset VIRTUALMFD_NO_DEVICE VIRTUALMFD_FAIL_INITIALIZE VIRTUALMFD_FAIL_SETSTRING
 unset VIRTUALMFD_REPLUG_SECONDS
 
@@ -51,9 +50,7 @@ finish() {
 }
 trap finish EXIT
 
-# The server and its service processes start here, holding no pipe of ours.
-wineserver -p </dev/null >/dev/null 2>&1
-timeout -k 5 60 wine cmd /c exit </dev/null >/dev/null 2>&1
+start_wine_server
 
 rm -rf "$work"
 mkdir -p "$work/view" "$work/fatal"
@@ -100,16 +97,11 @@ cd "$work/view"
 timeout -k 5 300 wine "$bin/flightmfd-sim.exe" --port 0 --duration 240 \
     --value 22=Yak-1 --value 30=250 --value 40=1000 </dev/null >sim.out 2>sim.err &
 pids+=($!)
-deadline=$((SECONDS + 60))
-until tr -d '\r' 2>/dev/null <sim.out | grep -Eq '^flightmfd-sim answering on 127\.0\.0\.1:[0-9]+$'; do
-    if ((SECONDS >= deadline)); then
-        cat sim.out sim.err >&2 || true
-        echo "windows-console: the simulator stand-in did not start" >&2
-        exit 1
-    fi
-    sleep 0.5
-done
-port=$(tr -d '\r' <sim.out | sed -n 's/^flightmfd-sim answering on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
+if ! port=$(simulator_port sim.out); then
+    cat sim.out sim.err >&2 || true
+    echo "windows-console: the simulator stand-in did not start" >&2
+    exit 1
+fi
 sed "s/port=\"[0-9]*\"/port=\"$port\"/" "$top/examples/config.xml" >config.xml
 
 # ---- The live view, with the library named by the variable ----

@@ -14,9 +14,7 @@ top=$PWD
 bin=$top/build/win64/bin
 work=$top/build/win64/e2e
 
-export WINEPREFIX=$top/build/win64/wine WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+source "$top/scripts/wine-common.sh"
 # The registry decides here, whatever the caller's environment names.
 unset FLIGHTMFD_DISPLAY_LIBRARY
 # The virtual display writes its record into the working folder and draws
@@ -41,9 +39,7 @@ finish() {
 }
 trap finish EXIT
 
-# The server and its service processes start here, holding no pipe of ours.
-wineserver -p </dev/null >/dev/null 2>&1
-timeout -k 5 60 wine cmd /c exit </dev/null >/dev/null 2>&1
+start_wine_server
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -77,12 +73,11 @@ key='HKLM\SOFTWARE\Saitek\DirectOutput'
 timeout -k 5 300 wine "$bin/flightmfd-sim.exe" --port 0 --duration 240 \
     --value 22=Yak-1 --value 30=250 --value 40=1000 </dev/null >sim.out 2>sim.err &
 pids+=($!)
-if ! wait_for 60 sim.out '^flightmfd-sim answering on 127\.0\.0\.1:[0-9]+$'; then
+if ! port=$(simulator_port sim.out); then
     show sim.out sim.err
     echo "windows-e2e: the simulator stand-in did not start" >&2
     exit 1
 fi
-port=$(tr -d '\r' <sim.out | sed -n 's/^flightmfd-sim answering on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
 sed "s/port=\"[0-9]*\"/port=\"$port\"/" "$top/examples/config.xml" >config.xml
 
 # ---- The preview, asking the stand-in once ----
@@ -171,9 +166,7 @@ timeout -k 5 120 wine "$bin/flightmfd-sim.exe" --port 0 --duration 100 --silent 
 pids+=($!)
 silent_line='^Simulator not answering on 127\.0\.0\.1 : [0-9]+, polling goes on$'
 airspeed() { grep -F 'SetString 0x1 0 1 ' silent/record.txt 2>/dev/null | tail -n 1; }
-if wait_for 60 silent-sim.out '^flightmfd-sim answering on 127\.0\.0\.1:[0-9]+$'; then
-    silent_port=$(tr -d '\r' <silent-sim.out |
-        sed -n 's/^flightmfd-sim answering on 127\.0\.0\.1:\([0-9]*\)$/\1/p')
+if silent_port=$(simulator_port silent-sim.out); then
     mkdir -p silent
     sed "s/port=\"[0-9]*\"/port=\"$silent_port\"/" "$top/examples/config.xml" >silent/config.xml
     (cd silent && exec timeout -k 5 120 wine "$bin/flightmfd.exe" </dev/null >out.txt 2>err.txt) &
