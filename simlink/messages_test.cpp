@@ -7,6 +7,8 @@
 #include <string>
 
 #include "display/il2data.h"
+#include "platform/code_page.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -154,6 +156,42 @@ TEST(Messages, AircraftName) {
         EXPECT_EQ(std::string(data.plane), c.expected) << "'" << c.answer.substr(0, 40) << "'";
         EXPECT_EQ(data.speedometer_indicated, 0.0f);
     }
+}
+
+TEST(Messages, AircraftNameBecomesUtf8) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the ANSI code page of the run decides; Windows' conversions have tests of "
+                    "their own";
+#endif
+    const struct {
+        std::string answer;
+        std::string expected;
+    } cases[] = {
+        // POSIX reads the simulator's bytes as Latin-1.
+        {"A/22 Fw 190 D\xE9"
+         "fi",
+         "Fw 190 D\xC3\xA9"
+         "fi"},
+        {"A/22 \xC5\xA0", "\xC3\x85\xC2\xA0"},
+    };
+    for (const auto& c : cases) {
+        IL2Data data;
+        parse(data, c.answer);
+        EXPECT_EQ(std::string(data.plane), c.expected) << "'" << c.answer << "'";
+    }
+}
+
+TEST(Messages, ANameLongerThanTheRecordIsCutOnACharacterBoundary) {
+    // Every byte becomes two or more in UTF-8, and 1023 is odd.
+    const std::string name(1019, '\xE9');
+    const std::string whole = platform::codePageToUtf8(name.data(), name.size());
+    IL2Data data;
+    parse(data, "A/22 " + name);
+    const std::string kept(data.plane);
+    EXPECT_LE(kept.size(), 1023u);
+    EXPECT_GT(kept.size(), 1019u);
+    EXPECT_EQ(platform::wholeUtf8Length(kept.data(), kept.size()), kept.size());
+    EXPECT_EQ(whole.compare(0, kept.size(), kept), 0);
 }
 
 TEST(Messages, LastAnswerWins) {
