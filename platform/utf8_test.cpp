@@ -15,16 +15,12 @@ TEST(Utf8, ACutTextEndsOnACharacterBoundary) {
         size_t whole;
     } cases[] = {
         {"", 0},
-        {"ALT", 3},
         {"ALT \xC3\xA9", 6},
         {"ALT \xC3", 4},
         {"\xE6\x88\x98\xE6\x96", 3},
-        {"\xE6\x88\x98\xE6", 3},
-        {"\xE6\x88\x98", 3},
         {"x\xF0\x9F\x9B", 1},
         {"x\xF0\x9F\x9B\xA9", 5},
         // Not UTF-8 to begin with: left as it is.
-        {"x\x80", 2},
         {"\x80\x80\x80\x80", 4},
     };
     for (const auto& c : cases) {

@@ -98,11 +98,11 @@ void SplitNetwork::answerQueries(pid_t programPid) {
     }
     port_ = simulator.port();
     state_ = 1;
-    for (int value = 1; !stop_;) {
+    while (!stop_) {
         auto query = simulator.receive(0.05);
         if (query && *query == "R/30") {
             lastSource_ = simulator.lastSenderAddress();
-            simulator.reply("A/30\\" + std::to_string(value++));
+            simulator.reply("A/30\\" + std::to_string(++lastValue_));
         }
     }
 }

@@ -40,6 +40,8 @@ class SplitNetwork {
     bool inProgramNamespace(const std::string& command) const;
     // The source address of the last query answered, dotted.
     std::string lastQuerySource() const;
+    // The value of the last answer sent (0 before the first).
+    int lastValue() const { return lastValue_; }
 
   private:
     void answerQueries(pid_t programPid);
@@ -51,6 +53,7 @@ class SplitNetwork {
     std::string failure_;        // written before state_ becomes -1
     uint16_t port_ = 0;          // written before state_ becomes 1
     std::atomic<uint32_t> lastSource_{0};
+    std::atomic<int> lastValue_{0};
 };
 
 }  // namespace testsupport
