@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/files.h"
+
 int32_t ConfigSource::programLength() const {
     return bytes.size() < static_cast<size_t>(kProgramReadLimit)
                ? static_cast<int32_t>(bytes.size())
@@ -16,7 +18,7 @@ int32_t ConfigSource::programIsFinal() const {
 
 bool readConfigSource(const std::string& path, ConfigSource* source, std::string* error) {
     // Text mode, like the program: on Windows both then see the same bytes.
-    FILE* file = std::fopen(path.c_str(), "r");
+    FILE* file = platform::openFile(path, "r");
     if (file == nullptr) {
         *error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
