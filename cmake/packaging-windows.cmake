@@ -22,4 +22,6 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 # flightmfd-<version>-win32/ at the top of flightmfd-<version>-win32.zip.
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES ON)
+# flightmfd-<version>-win32.zip.sha256 beside it, for users to check a download.
+set(CPACK_PACKAGE_CHECKSUM SHA256)
 include(CPack)

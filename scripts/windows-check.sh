@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # The Windows part of the test command. Installs what the cross-build needs,
-# builds build/win32 (i686, the release) and build/win64 (x86_64) and runs the
-# unit tests of the latter under Wine, checks the release binaries, runs the
-# whole system under Wine, also in a console on a pseudo-terminal, and makes
-# and checks the release archive build/win32/package/flightmfd-<version>-win32.zip.
+# builds build/win32 (i686, the release) and build/win64 (x86_64), runs the
+# unit tests of both under Wine, makes and checks the release archive
+# build/win32/package/flightmfd-<version>-win32.zip with its checksum file,
+# checks the release binaries, and runs the whole system under Wine, also in
+# a console on a pseudo-terminal: on the x86_64 build, and on the release as
+# users get it, the files unpacked from the zip.
+# The i686 build runs only where this machine runs 32-bit code (runs_32bit in
+# wine-common.sh); elsewhere it is compiled, linked and packed, and one line
+# says so. FLIGHTMFD_32BIT=0 makes any machine count as one without 32-bit
+# support.
 # Needs no terminal and no standard input; every Wine run is time-limited.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,8 +24,9 @@ fail() {
 
 step "toolchains, Wine, expat and GoogleTest"
 scripts/windows-deps.sh
-step "build both architectures; unit tests of x86_64 under Wine"
+step "build both architectures; their unit tests under Wine"
 scripts/windows-build.sh
+source "$top/scripts/wine-common.sh"
 
 # ---- The release archive ----
 step "release archive"
@@ -43,6 +50,10 @@ mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "$zip")
 cmp -s "$unpacked/$folder/config.xml" examples/config.xml || fail "the archive's config.xml differs"
 scripts/windows-guide-check.sh "$unpacked/$folder"
+# The checksum file, as users check it: sha256sum -c beside the zip.
+[ -f "$zip.sha256" ] || fail "no $(basename "$zip").sha256 beside the archive"
+(cd "$package" && sha256sum --quiet --strict -c "$(basename "$zip").sha256") ||
+    fail "$(basename "$zip").sha256 does not check the archive"
 
 # ---- The i686 binaries, as built and as released ----
 # A 32-bit program that imports only DLLs every Windows has: the static link
@@ -73,9 +84,34 @@ for dir in build/win32/bin "$unpacked/$folder"; do
     fi
 done
 
-step "the whole system under Wine"
-scripts/windows-e2e.sh
-step "in a console under Wine: the live view, the key wait of a fatal end"
-scripts/windows-console.sh
+# ---- What Explorer's Properties show of each release file ----
+step "version information of the release files"
+version=${folder#flightmfd-}
+version=${version%-win32}
+for binary in flightmfd.exe flightmfd-sim.exe flightmfd-preview.exe virtualmfd.dll; do
+    info=$(i686-w64-mingw32-windres -i "$unpacked/$folder/$binary" -O rc 2>/dev/null || true)
+    for field in "ProductName\", \"flightmfd\"" "ProductVersion\", \"$version\"" \
+        "FileVersion\", \"$version\"" "OriginalFilename\", \"$binary\""; do
+        grep -Fq "VALUE \"$field" <<<"$info" || fail "$binary does not carry $field"
+    done
+    grep -Eq 'VALUE "FileDescription", "[^"]+"' <<<"$info" || fail "$binary has no description"
+done
 
-echo "windows-check: $(basename "$zip") and both builds pass, in ${SECONDS} s"
+# Both builds, the same checks: each script runs the build that
+# FLIGHTMFD_WINE_ARCH names, the i686 one from the unpacked release.
+run_checks() {  # arch label
+    step "$2: the whole system under Wine"
+    FLIGHTMFD_WINE_ARCH=$1 FLIGHTMFD_WINE_BIN= scripts/windows-e2e.sh
+    step "$2: in a console under Wine: the live view, the key wait of a fatal end"
+    FLIGHTMFD_WINE_ARCH=$1 FLIGHTMFD_WINE_BIN= scripts/windows-console.sh
+}
+run_checks win64 "x86_64 build"
+if runs_32bit; then
+    run_checks win32 "i686 release, unpacked"
+    tested="both builds pass, the release as unpacked under 32-bit Wine"
+else
+    echo "windows-check: this machine runs no 32-bit code: the i686 release was only compiled, linked and packed"
+    tested="the x86_64 build passes; the i686 release was not run"
+fi
+
+echo "windows-check: $(basename "$zip") made, $tested, in ${SECONDS} s"

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The Windows program in a console, as a user meets it: under Wine, on a
-# pseudo-terminal of a tmux server of this script's own, from the x86_64 build
-# in build/win64. Checks that
+# pseudo-terminal of a tmux server of this script's own, from the build that
+# FLIGHTMFD_WINE_ARCH picks (scripts/wine-common.sh). Checks that
 #   - with FLIGHTMFD_DISPLAY_LIBRARY naming virtualmfd.dll and no registry
 #     entry at all, flightmfd.exe runs against flightmfd-sim.exe, the virtual
 #     display's live view shows the stand-in's values framed at the top right
-#     of the console (the capture is kept in build/win64/console/view.txt), and
+#     of the console (the capture is kept in build/<arch>/console/view.txt), and
 #     its record holds the same texts; Ctrl-C ends it, also while the virtual
 #     display unplugs and plugs in its device;
 #   - a fatal end (no config.xml) waits for a key when the console is the
@@ -21,10 +21,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
-bin=$top/build/win64/bin
-work=$top/build/win64/console
 
 source "$top/scripts/wine-common.sh"
+work=$work_top/console
 # tmux reads the panes as UTF-8 under a UTF-8 locale only.
 export LANG=C.UTF-8
 unset LC_ALL FLIGHTMFD_DISPLAY_LIBRARY VIRTUALMFD_VIEW
@@ -89,8 +88,8 @@ program=$(printf %q "$bin/flightmfd.exe")
 
 # ---- No registry entry at all ----
 key='HKLM\SOFTWARE\Saitek\DirectOutput'
-timeout -k 5 60 wine reg delete "$key" /f </dev/null >/dev/null 2>&1 || true
-if timeout -k 5 60 wine reg query "$key" </dev/null >/dev/null 2>&1; then
+registry delete "$key" /f >/dev/null 2>&1 || true
+if registry query "$key" >/dev/null 2>&1; then
     echo "windows-console: $key cannot be removed from the Wine prefix" >&2
     exit 1
 fi
@@ -265,4 +264,4 @@ term kill-session -t cp850
 if $failed; then
     exit 1
 fi
-echo "windows-console: the view and the fatal ends behave in a console under Wine"
+echo "windows-console: the view and the fatal ends behave in a console under Wine ($wine_arch build in $bin)"

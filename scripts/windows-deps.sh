@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the Windows cross-build needs, when missing: Debian's mingw-w64
-# compilers (posix thread model), Wine, tmux (a console for the programs under
+# compilers (posix thread model), Wine (with 32-bit Wine, wine32:i386, where
+# this machine runs 32-bit code), tmux (a console for the programs under
 # Wine), the GoogleTest sources, and builds
 # static expat and GoogleTest for i686 and x86_64 into .cache/mingw/<triple>.
 # A second run finds everything in place and returns within a second or two.
@@ -16,6 +17,18 @@ scripts/install-deps.sh g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# 32-bit Wine runs the release build; the probe needs the assembler and the
+# linker that came with the compilers above.
+source "$top/scripts/wine-common.sh"
+if runs_32bit; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        echo "Adding the i386 architecture for 32-bit Wine"
+        $sudo dpkg --add-architecture i386
+    fi
+    # install-deps.sh updates the package lists before it installs.
+    scripts/install-deps.sh wine32:i386
+fi
 
 toolchain() {
     case $1 in
