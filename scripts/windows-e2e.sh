@@ -230,7 +230,7 @@ expect_no_library no-entry 'GetDirectOutputFileName failed'
 # is the same after it as before.
 mkdir -p library
 cp "$top/examples/config.xml" library/
-if [ "${wine_arch:-win64}" = win32 ]; then
+if [ "$wine_arch" = win32 ]; then
     view='in the 32-bit view of the registry (in regedit: HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node\Saitek\DirectOutput)'
 else
     view='(the 64-bit view of the registry)'
