@@ -21,6 +21,11 @@ bool readConfigSource(const std::string& path, ConfigSource* source, std::string
     FILE* file = platform::openFile(path, "r");
     if (file == nullptr) {
         *error = "cannot open " + path + ": " + std::strerror(errno);
+        // A bare name is looked for in the working folder, which is not
+        // always the one the user thinks of.
+        if (path.find_first_of("/\\") == std::string::npos) {
+            *error += " (looked in " + platform::currentFolder() + ")";
+        }
         return false;
     }
     std::string bytes;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,12 @@ TEST(Preview, UnreadableFilesSayWhyOnStandardError) {
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "flightmfd-preview: cannot open " + testFile("no_such_file.xml") +
                                ": No such file or directory\n");
+
+    const PreviewRun bare = preview("no_such_file.xml");
+    EXPECT_EQ(bare.err,
+              "flightmfd-preview: cannot open no_such_file.xml: No such file or "
+              "directory (looked in " +
+                  std::filesystem::current_path().string() + ")\n");
 
     const PreviewRun malformed = preview(testFile("malformed.xml"));
     EXPECT_EQ(malformed.out, "");
