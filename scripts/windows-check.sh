@@ -110,8 +110,7 @@ if runs_32bit; then
     run_checks win32 "i686 release, unpacked"
     tested="both builds pass, the release as unpacked under 32-bit Wine"
 else
-    echo "windows-check: this machine runs no 32-bit code: the i686 release was only compiled, linked and packed"
-    tested="the x86_64 build passes; the i686 release was not run"
+    tested="the x86_64 build passes; the i686 release was only compiled, linked and packed (no 32-bit code runs here)"
 fi
 
 echo "windows-check: $(basename "$zip") made, $tested, in ${SECONDS} s"
