@@ -85,4 +85,9 @@ void RegistryKey::close() {
     impl_ = nullptr;
 }
 
+std::string registryValueLocation(const wchar_t* path, const wchar_t* name) {
+    return "the file " + keyFolder(path) + "/" + toUtf8(name) +
+           " (the registry stand-in; FLIGHTMFD_REGISTRY names its top folder)";
+}
+
 }  // namespace platform

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/files.h"
+
 int32_t ConfigSource::programLength() const {
     return bytes.size() < static_cast<size_t>(kProgramReadLimit)
                ? static_cast<int32_t>(bytes.size())
@@ -16,9 +18,14 @@ int32_t ConfigSource::programIsFinal() const {
 
 bool readConfigSource(const std::string& path, ConfigSource* source, std::string* error) {
     // Text mode, like the program: on Windows both then see the same bytes.
-    FILE* file = std::fopen(path.c_str(), "r");
+    FILE* file = platform::openFile(path, "r");
     if (file == nullptr) {
         *error = "cannot open " + path + ": " + std::strerror(errno);
+        // A bare name is looked for in the working folder, which is not
+        // always the one the user thinks of.
+        if (path.find_first_of("/\\") == std::string::npos) {
+            *error += " (looked in " + platform::currentFolder() + ")";
+        }
         return false;
     }
     std::string bytes;
