@@ -27,7 +27,9 @@ const char kConfigFile[] = "config.xml";
 // config.xml.txt that Notepad makes of config.xml while Explorer hides its
 // extension.
 [[noreturn]] void cannotOpenConfigFile(int error) {
-    std::string message = std::string("Cannot open ") + kConfigFile + " : " + std::strerror(error);
+    // Only the main thread runs yet, so strerror's shared buffer is its own.
+    std::string message = std::string("Cannot open ") + kConfigFile + " : " +
+                          std::strerror(error);  // NOLINT(concurrency-mt-unsafe)
     const std::string folder = platform::currentFolder();
     if (!folder.empty()) {
         message += " (looked in " + folder + ")";

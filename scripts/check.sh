@@ -10,6 +10,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 cmake --workflow --preset dev --fresh
+# clang-format on every C++ file, clang-tidy on the product code.
+scripts/code-health.sh build
 # Sanitizers, short fuzz runs, a brief benchmark run and a short soak.
 scripts/hardening.sh
 scripts/package-check.sh build

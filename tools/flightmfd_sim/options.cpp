@@ -154,7 +154,8 @@ bool readValuesFile(const std::string& path, SimulatorOptions* options, std::str
         }
         size_t separator = line.find_first_of(" \t");
         if (!addValue(line, separator == std::string::npos ? line.size() : separator, options)) {
-            *error = path + ":" + std::to_string(number) + ": not 'CODE TEXT': " + line;
+            *error = path;
+            *error += ":" + std::to_string(number) + ": not 'CODE TEXT': " + line;
             return false;
         }
     }

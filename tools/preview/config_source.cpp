@@ -20,6 +20,8 @@ bool readConfigSource(const std::string& path, ConfigSource* source, std::string
     // Text mode, like the program: on Windows both then see the same bytes.
     FILE* file = platform::openFile(path, "r");
     if (file == nullptr) {
+        // The preview runs on one thread.
+        // NOLINTNEXTLINE(concurrency-mt-unsafe)
         *error = "cannot open " + path + ": " + std::strerror(errno);
         // A bare name is looked for in the working folder, which is not
         // always the one the user thinks of.
@@ -38,7 +40,8 @@ bool readConfigSource(const std::string& path, ConfigSource* source, std::string
     const int readErrno = errno;
     std::fclose(file);
     if (failed) {
-        *error = "cannot read " + path + ": " + std::strerror(readErrno);
+        *error = "cannot read " + path + ": " +
+                 std::strerror(readErrno);  // NOLINT(concurrency-mt-unsafe)
         return false;
     }
     source->bytes = std::move(bytes);

@@ -15,6 +15,7 @@ namespace {
 int run(int argc, char** argv) {
     const std::vector<std::string> arguments = platform::utf8Arguments(argc, argv);
     std::vector<const char*> pointers;
+    pointers.reserve(arguments.size());
     for (const std::string& argument : arguments) {
         pointers.push_back(argument.c_str());
     }
