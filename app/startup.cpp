@@ -4,13 +4,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/display_threads.h"
 #include "app/link_threads.h"
 #include "config/configuration.h"
 #include "config/xml_reader.h"
+#include "platform/files.h"
 #include "platform/process.h"
+#include "platform/text_io.h"
 #include "platform/thread.h"
 #include "simlink/il2connection.h"
 
@@ -19,14 +22,36 @@ namespace {
 constexpr int kXmlBufferSize = 9999;
 const char kConfigFile[] = "config.xml";
 
+// Says where the file was looked for, since the working folder is not always
+// the one the user thinks of (a shortcut's "Start in"), and points at the
+// config.xml.txt that Notepad makes of config.xml while Explorer hides its
+// extension.
+[[noreturn]] void cannotOpenConfigFile(int error) {
+    // Only the main thread runs yet, so strerror's shared buffer is its own.
+    std::string message = std::string("Cannot open ") + kConfigFile + " : " +
+                          std::strerror(error);  // NOLINT(concurrency-mt-unsafe)
+    const std::string folder = platform::currentFolder();
+    if (!folder.empty()) {
+        message += " (looked in " + folder + ")";
+    }
+    message += "\n";
+    const std::string textFile = std::string(kConfigFile) + ".txt";
+    if (platform::isFile(textFile)) {
+        message += "There is a " + textFile + ": rename it to " + kConfigFile +
+                   " (Windows hides known extensions such as .txt, so it shows as " + kConfigFile +
+                   ")\n";
+    }
+    platform::writeText(stderr, message);
+    platform::exitFailure();
+}
+
 // One read of at most 9999 bytes: a longer file is cut there, and the parser
 // learns it from the final flag.
 XMLNode readConfigFile() {
     static char xmlBuffer[kXmlBufferSize];
     FILE* file = std::fopen(kConfigFile, "r");
     if (file == nullptr) {
-        std::fprintf(stderr, "Cannot open %s : %s\n", kConfigFile, std::strerror(errno));
-        platform::exitFailure();
+        cannotOpenConfigFile(errno);
     }
     size_t length = std::fread(xmlBuffer, 1, kXmlBufferSize, file);
     if (std::ferror(file)) {

@@ -68,6 +68,8 @@ void applyHost(const XMLNode& host, char* il2IPAddress, uint16_t& il2Port,
 
 }  // namespace
 
+// The tree is taken by value, as the start-up hands over a copy of its own.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 std::vector<TemplateToken> readConfiguration(XMLNode root, char*& il2IPAddress, uint16_t& il2Port,
                                              ConfigurationReport* report) {
     ConfigurationReport found;

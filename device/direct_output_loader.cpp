@@ -11,8 +11,6 @@
 
 namespace {
 
-const wchar_t kKeyPath[] = L"SOFTWARE\\Saitek\\DirectOutput";
-const wchar_t kValueName[] = L"DirectOutputX86";
 // Room for 4095 characters: one less than the buffer, so that the text read
 // always ends with a zero.
 constexpr size_t kBufferChars = 4096;
@@ -22,7 +20,7 @@ constexpr uint32_t kBufferRoom = (kBufferChars - 1) * sizeof(wchar_t);
 // registry value, so that another library (the virtual display) can be tried
 // without an administrator and without touching the vendor's entry.
 bool chosenLibrary(std::unique_ptr<wchar_t[]>& path) {
-    std::wstring chosen = platform::environmentVariable("FLIGHTMFD_DISPLAY_LIBRARY");
+    std::wstring chosen = displayLibraryVariable();
     if (chosen.empty()) {
         return false;
     }
@@ -38,6 +36,18 @@ void bind(platform::LibraryHandle module, const char* name, Function& entry) {
 }
 
 }  // namespace
+
+std::wstring displayLibraryVariable(bool* quoted) {
+    std::wstring value = platform::environmentVariable(kDisplayLibraryVariable);
+    const size_t first = value.find_first_not_of(L" \t");
+    const size_t last = value.find_last_not_of(L" \t");
+    const bool inQuotes =
+        first != std::wstring::npos && last > first && value[first] == L'"' && value[last] == L'"';
+    if (quoted != nullptr) {
+        *quoted = inQuotes;
+    }
+    return inQuotes ? value.substr(first + 1, last - first - 1) : value;
+}
 
 DirectOutputLoader::DirectOutputLoader() {
     std::unique_ptr<wchar_t[]> wszFilename;
@@ -85,13 +95,13 @@ void DirectOutputLoader::bindEntryPoints() {
 
 bool DirectOutputLoader::GetDirectOutputFileName(std::unique_ptr<wchar_t[]>& path) {
     platform::RegistryKey key;
-    if (!key.open(kKeyPath)) {
+    if (!key.open(kDirectOutputKey)) {
         return false;
     }
     std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[kBufferChars]());
     uint32_t size = kBufferRoom;
     bool result = false;
-    if (buffer != nullptr && key.queryValue(kValueName, buffer.get(), &size)) {
+    if (buffer != nullptr && key.queryValue(kDirectOutputValue, buffer.get(), &size)) {
         // Zero-filled and one character longer than the value, so the copy is
         // terminated even when the stored value was not. An odd byte count
         // (a REG_BINARY, or text stored with an odd length) is rounded up, so

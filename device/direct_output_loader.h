@@ -2,9 +2,24 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "device/direct_output.h"
 #include "platform/library.h"
+
+// Where the display vendor's installer records its library's full path:
+// a value under HKEY_LOCAL_MACHINE.
+constexpr wchar_t kDirectOutputKey[] = L"SOFTWARE\\Saitek\\DirectOutput";
+constexpr wchar_t kDirectOutputValue[] = L"DirectOutputX86";
+
+// The variable that names the display library in place of the registry.
+constexpr char kDisplayLibraryVariable[] = "FLIGHTMFD_DISPLAY_LIBRARY";
+
+// The library that FLIGHTMFD_DISPLAY_LIBRARY names; empty when it is not set
+// or empty. A path in double quotes, perhaps with blanks around them, is
+// taken without them, since quoting a path is a Windows habit (set
+// NAME="%CD%\virtualmfd.dll"); *quoted, when given, tells whether it was.
+std::wstring displayLibraryVariable(bool* quoted = nullptr);
 
 // The display vendor's library, found through the registry and loaded at run
 // time, with its entry points bound by name. The loader owns the loaded

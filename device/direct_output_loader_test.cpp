@@ -83,6 +83,10 @@ TEST_F(LoaderTest, DisplayLibraryVariableTakesThePlaceOfTheRegistry) {
         // It wins over the registry, also when its library cannot be loaded.
         {"/nonexistent/libvirtualmfd.so", VIRTUALMFD_PATH, false,
          named + "/nonexistent/libvirtualmfd.so\nLoadLibrary failed\n"},
+        // A path in double quotes is the path without them.
+        {"\"" VIRTUALMFD_PATH "\"", "", true, named + VIRTUALMFD_PATH "\n"},
+        {" \"/nonexistent/my lib.so\" ", VIRTUALMFD_PATH, false,
+         named + "/nonexistent/my lib.so\nLoadLibrary failed\n"},
         // Empty is as if not set: the registry decides.
         {"", VIRTUALMFD_PATH, true, named + VIRTUALMFD_PATH "\n"},
         {"", "", false, "GetDirectOutputFileName failed\n"},

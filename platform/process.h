@@ -23,6 +23,13 @@ void setUpConsole();
 // after a message of its own.
 [[noreturn]] void exitFailureAfterWait();
 
+// The end of a tool's run (flightmfd-preview, flightmfd-sim), with the same
+// rule and prompt as exitFailure: on Windows, when the console window would
+// close with the process, prints "Press any key to close this window" on
+// standard error and waits for a key, so that what the tool printed can be
+// read. Returns at once otherwise, and always on POSIX.
+void keepWindowUntilKey();
+
 // The exit status a parent process sees after exitFailure(): the low byte of
 // -1 on POSIX, -1 itself on Windows. For death tests:
 // EXPECT_EXIT(..., ::testing::ExitedWithCode(platform::kExitFailureStatus), ...).

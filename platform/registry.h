@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -22,5 +23,12 @@ class RegistryKey {
   private:
     void* impl_ = nullptr;
 };
+
+// Where value `name` of key `path` (under HKEY_LOCAL_MACHINE) is kept, in
+// words that lead a person to it: on Windows the key, the value and the view
+// of the registry that this program reads (a 32-bit program on 64-bit Windows
+// reads the 32-bit view, which regedit shows under WOW6432Node); on POSIX the
+// stand-in's file.
+std::string registryValueLocation(const wchar_t* path, const wchar_t* name);
 
 }  // namespace platform

@@ -37,7 +37,8 @@ zips=("$package"/flightmfd-*-win32.zip)
 zip=${zips[0]}
 [ -f "$zip" ] || fail "cpack made no archive in $package"
 folder=$(basename "$zip" .zip)
-expected=(README.md config.xml flightmfd-preview.exe flightmfd-sim.exe flightmfd.exe virtualmfd.dll)
+expected=(README-Windows.txt config.xml flightmfd-preview.exe flightmfd-sim.exe flightmfd.exe
+    virtualmfd.dll)
 listed=$(cmake -E tar tf "$zip" | sed -n "s|^$folder/||p" | grep -v '/$' | LC_ALL=C sort)
 wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
 if [ "$listed" != "$wanted" ]; then
@@ -48,6 +49,7 @@ unpacked=$package/unpacked
 mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "$zip")
 cmp -s "$unpacked/$folder/config.xml" examples/config.xml || fail "the archive's config.xml differs"
+scripts/windows-guide-check.sh "$unpacked/$folder"
 # The checksum file, as users check it: sha256sum -c beside the zip.
 [ -f "$zip.sha256" ] || fail "no $(basename "$zip").sha256 beside the archive"
 (cd "$package" && sha256sum --quiet --strict -c "$(basename "$zip").sha256") ||

@@ -11,7 +11,10 @@
 #   - a fatal end (no config.xml) waits for a key when the console is the
 #     program's alone, as after a start from Explorer (Wine counts only the
 #     program on a console of its own), and does not wait with standard input
-#     from a pipe or standard output to a file.
+#     from a pipe or standard output to a file; flightmfd-preview.exe and
+#     flightmfd-sim.exe likewise at their end;
+#   - flightmfd-preview.exe shows a non-ASCII prefix as written on a console
+#     set to code page 850.
 # Run scripts/windows-build.sh first. Needs no terminal of its own and no
 # standard input; every run is time-limited, and the tmux server and the Wine
 # server are stopped at the end.
@@ -201,6 +204,62 @@ expect_no_wait input-from-pipe "timeout --foreground 60 wine $program < <(sleep 
 expect_no_wait output-to-file "timeout --foreground 60 wine $program >out.txt"
 grep -Fq 'Cannot open config.xml' "$work/fatal/out.txt" 2>/dev/null &&
     fail "output-to-file: the fatal message went to standard output"
+
+# ---- The tools wait for a key in a console of their own, too ----
+# flightmfd-preview.exe after its report, flightmfd-sim.exe after a typo in
+# its arguments or with its port taken: each asks for a key on a console of
+# its own, and ends at once with standard input from a pipe or standard
+# output to a file.
+mkdir -p "$work/tools"
+cp "$top/examples/config.xml" "$work/tools/"
+preview=$(printf %q "$bin/flightmfd-preview.exe")
+sim=$(printf %q "$bin/flightmfd-sim.exe")
+timeout -k 5 120 wine "$bin/flightmfd-sim.exe" --port 0 --duration 90 </dev/null \
+    >"$work/tools/holder.out" 2>&1 &
+pids+=($!)
+taken=$(simulator_port "$work/tools/holder.out") || fail "the stand-in that holds a port did not start"
+expect_tool_wait() {  # session command status pattern-above-the-prompt
+    run_in_console "$1" "$work/tools" "$2"
+    if wait_for_screen "$1" 45 '^Press any key to close this window'; then
+        grep -Eq "$4" <<<"$(screen "$1")" || fail "$1: no /$4/ above the prompt"
+        sleep 2
+        grep -q '^exit status' <<<"$(screen "$1")" && fail "$1: it ended without waiting for the key"
+        term send-keys -t "$1" x
+        wait_for_screen "$1" 30 "^exit status $3 *\$" || fail "$1: the key does not end it with status $3"
+    else
+        fail "$1: no key wait on a console of its own"
+    fi
+    $failed && show "$1"
+    term kill-session -t "$1"
+}
+expect_tool_ends() {  # session command status
+    run_in_console "$1" "$work/tools" "$2"
+    wait_for_screen "$1" 75 "^exit status $3 *\$" || fail "$1: it did not end at once with status $3"
+    grep -q '^Press any key' <<<"$(screen "$1")" && fail "$1: it asked for a key"
+    $failed && show "$1"
+    term kill-session -t "$1"
+}
+expect_tool_wait preview-alone "timeout --foreground 60 wine $preview" 0 '^No problems: config\.xml is ready\.'
+expect_tool_wait sim-typo "timeout --foreground 60 wine $sim --prot 1" 2 '^flightmfd-sim: cannot use --prot 1'
+expect_tool_wait sim-port-taken "timeout --foreground 60 wine $sim --port ${taken:-1}" 1 \
+    "^flightmfd-sim: cannot listen on 127\\.0\\.0\\.1:${taken:-1}: "
+expect_tool_ends preview-input-from-pipe "timeout --foreground 60 wine $preview < <(sleep 90)" 0
+expect_tool_ends preview-output-to-file "timeout --foreground 60 wine $preview >preview.txt" 0
+expect_tool_ends sim-output-to-file "timeout --foreground 60 wine $sim --prot 1 >sim.txt" 2
+
+# ---- The preview shows every character on a console of another code page ----
+# Code page 850 has "ö" at another byte than UTF-8 writes it: bytes written
+# as they are would show "H├Âhe" there.
+mkdir -p "$work/cp850"
+printf '<c>\n<il2host ipAddress="127.0.0.1" port="20010"/>\n<line prefix="H\xc3\xb6he">altimeter</line>\n</c>\n' \
+    >"$work/cp850/config.xml"
+# WINEPATH puts the release's folder on the command prompt's PATH.
+run_in_console cp850 "$work/cp850" "WINEPATH=$(printf %q "$(winepath -w "$bin")") \
+timeout --foreground 60 wine cmd /c $(printf %q 'chcp 850 >nul & flightmfd-preview.exe config.xml')"
+wait_for_screen cp850 45 '^exit status' || fail "cp850: the preview did not end"
+grep -Fq '|Höhe 1250.0 m   |' <<<"$(screen cp850)" || fail "cp850: 'Höhe' does not show as written"
+$failed && show cp850
+term kill-session -t cp850
 
 if $failed; then
     exit 1

@@ -5,7 +5,10 @@
 # (virtualmfd.dll), which records every call. Checks the program's start-up
 # lines, that the display is given the simulator's values, and the loader's
 # registry path: no entry, and an entry naming a library that is not there.
-# Before that, flightmfd-preview.exe shows the stand-in's values.
+# Before that, flightmfd-preview.exe shows the stand-in's values; after it,
+# the preview's diagnosis of the display library in four cases, what it adds
+# to the parser's words for a file in another encoding and an element left
+# open, and that the untouched sample passes its check against the stand-in.
 # Run scripts/windows-build.sh first. Every Wine run is time-limited, and the
 # Wine server is stopped at the end; no standard input is needed.
 set -euo pipefail
@@ -220,6 +223,112 @@ registry add "$key" /v DirectOutputX86 /t REG_SZ /d 'C:\absent\DirectOutput.dll'
 expect_no_library missing-library 'LoadLibrary failed'
 registry delete "$key" /f >/dev/null 2>&1
 expect_no_library no-entry 'GetDirectOutputFileName failed'
+
+# ---- The preview tells where the program finds the display library ----
+# Four ways a user meets it: no entry, a wrong path, a path in double quotes,
+# and the virtual display in the registry. The preview only reads: the key
+# is the same after it as before.
+mkdir -p library
+cp "$top/examples/config.xml" library/
+if [ "$wine_arch" = win32 ]; then
+    view='in the 32-bit view of the registry (in regedit: HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node\Saitek\DirectOutput)'
+else
+    view='(the 64-bit view of the registry)'
+fi
+loads='It loads, and exports the five entry points that the program calls.'
+stops='the program stops with "Failed to initialize DirectOutput, press any key to quit".'
+expect_library() {  # label variable (empty: not set) text...
+    local label=$1 before after text ok=true setting=()
+    [ -z "$2" ] || setting=(FLIGHTMFD_DISPLAY_LIBRARY="$2")
+    shift 2
+    before=$(registry query "$key" /s 2>&1 || true)
+    (cd library && exec env "${setting[@]}" timeout -k 5 60 wine "$bin/flightmfd-preview.exe" \
+        </dev/null >"$label.txt" 2>&1) || true
+    after=$(registry query "$key" /s 2>&1 || true)
+    [ "$before" = "$after" ] || { fail "library, $label: the preview changed the registry"; ok=false; }
+    for text in "$@"; do
+        tr -d '\r' <"library/$label.txt" | grep -Fq -- "$text" ||
+            { fail "library, $label: no '$text'"; ok=false; }
+    done
+    $ok || show "library/$label.txt"
+}
+registry delete "$key" /f >/dev/null 2>&1 || true
+expect_library no-entry '' \
+    "FLIGHTMFD_DISPLAY_LIBRARY is not set, so the program reads the value DirectOutputX86 of HKEY_LOCAL_MACHINE\\SOFTWARE\\Saitek\\DirectOutput $view." \
+    "That key is not there; $stops" "set FLIGHTMFD_DISPLAY_LIBRARY=%CD%\\virtualmfd.dll"
+expect_library wrong-path 'C:\absent\DirectOutput.dll' 'Path: C:\absent\DirectOutput.dll' \
+    "No file is there; $stops" 'set FLIGHTMFD_DISPLAY_LIBRARY='
+expect_library quoted-path "\"$dll\"" \
+    'FLIGHTMFD_DISPLAY_LIBRARY names it (in double quotes, which the program takes off)' \
+    "Path: $dll" "$loads"
+registry add "$key" /v DirectOutputX86 /t REG_SZ /d "$dll" /f >/dev/null 2>&1
+expect_library virtual-display '' "Path: $dll" "$loads"
+registry delete "$key" /f >/dev/null 2>&1
+
+# The program takes the quoted path too: its display starts.
+(cd library && exec env FLIGHTMFD_DISPLAY_LIBRARY="\"$dll\"" \
+    timeout -k 5 60 wine "$bin/flightmfd.exe" </dev/null >program-quoted.txt 2>&1) &
+quoted_program=$!
+pids+=("$quoted_program")
+wait_for 45 library/program-quoted.txt '^Initialization MFD OK$' ||
+    { fail "flightmfd.exe does not take a quoted FLIGHTMFD_DISPLAY_LIBRARY"; show library/program-quoted.txt; }
+kill "$quoted_program" 2>/dev/null || true
+wait "$quoted_program" 2>/dev/null || true
+
+# ---- What the preview adds to the parser's words ----
+# A file saved as "ANSI" (code page 1252), one saved as "Unicode" (UTF-16)
+# that declares UTF-8, and an element left open; each exits 2 with a line
+# saying what to mend. A UTF-16 file that says so works, and so does a path
+# that the ANSI code page cannot spell.
+mkdir -p encodings
+host='<il2host ipAddress="127.0.0.1" port="20010"/>'
+printf '<?xml version="1.0"?>\n<c>\n%s\n<line prefix="H\xf6he">altimeter</line>\n</c>\n' "$host" \
+    >encodings/ansi.xml
+utf16() { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; }
+printf '<?xml version="1.0" encoding="UTF-8"?>\r\n<c>\r\n%s\r\n<line>altimeter</line>\r\n</c>\r\n' \
+    "$host" | utf16 >encodings/unicode.xml
+printf '<?xml version="1.0" encoding="UTF-16"?>\r\n<c>\r\n%s\r\n<line prefix="H\xc3\xb6he">altimeter</line>\r\n</c>\r\n' \
+    "$host" | utf16 >encodings/unicode-said.xml
+printf '<?xml version="1.0" encoding="UTF-8"?>\n<flightmfd>\n    %s\n    <line>plane</line>\n    <line prefix="IAS">speedometer_indicated\n    <line prefix="ALT">altimeter</line>\n</flightmfd>\n' \
+    "$host" >encodings/unclosed.xml
+mkdir -p "encodings/Łódź"
+cp "$top/examples/config.xml" "encodings/Łódź/config.xml"
+expect_preview() {  # label file status text
+    local status=0
+    (cd encodings && exec env LANG=C.UTF-8 timeout -k 5 60 wine "$bin/flightmfd-preview.exe" "$2" \
+        </dev/null >"$1.txt" 2>&1) || status=$?
+    if [ "$status" -ne "$3" ] || ! tr -d '\r' <"encodings/$1.txt" | grep -Fq -- "$4"; then
+        fail "preview of $2: exit status $status (not $3), or no '$4'"
+        show "encodings/$1.txt"
+    fi
+}
+save='Save it as UTF-8: in Notepad, File, Save As, with Encoding UTF-8.'
+expect_preview ansi ansi.xml 2 \
+    "ansi.xml:4:16: byte 0xF6 is not UTF-8: the file is saved in another encoding (\"ANSI\" in an older Notepad). $save"
+expect_preview unicode unicode.xml 2 \
+    "unicode.xml:1: the file is saved as UTF-16 (\"Unicode\" in Notepad), but its first line says encoding=\"UTF-8\". $save"
+expect_preview unclosed unclosed.xml 2 \
+    'unclosed.xml:5: <line>, opened here, is still open at the end tag on line 7: close it with </line>'
+expect_preview unicode-said unicode-said.xml 0 '|Höhe 1250.0 m   |'
+expect_preview non-ansi-path 'Łódź\config.xml' 0 'Łódź\config.xml: 15 lines on 5 pages'
+
+# ---- The untouched sample against the untouched stand-in ----
+# Only the port is the stand-in's own, so that nothing else here can hold it.
+timeout -k 5 120 wine "$bin/flightmfd-sim.exe" --port 0 --duration 60 \
+    </dev/null >untouched-sim.out 2>&1 &
+pids+=($!)
+if untouched_port=$(simulator_port untouched-sim.out); then
+    status=0
+    timeout -k 5 60 wine "$bin/flightmfd-preview.exe" --sim "127.0.0.1:$untouched_port" \
+        "$(winepath -w "$top/examples/config.xml")" </dev/null >untouched.txt 2>&1 || status=$?
+    [ "$status" -eq 0 ] || fail "the untouched sample does not pass --sim against the stand-in ($status)"
+    for text in '| Stand-in Plane |' 'No problems: '; do
+        tr -d '\r' <untouched.txt | grep -Fq "$text" || fail "the untouched sample's preview lacks '$text'"
+    done
+    $failed && show untouched.txt
+else
+    fail "the untouched stand-in did not start"
+fi
 
 if $failed; then
     exit 1

@@ -27,31 +27,32 @@ constexpr int32_t kWorkBufferSize = 1024;
 struct AnswerCode {
     const char* prefix;
     float IL2Data::*field;  // null for the aircraft name, the one text value
+    const char* name;       // the field's name
 };
 
 // In the order of the queries, which is also the order in which an answer's code is tested.
 constexpr AnswerCode kAnswerCodes[kQueryCount] = {
-    {"A/22", nullptr},
-    {"A/30", &IL2Data::speedometer_indicated},
-    {"A/32", &IL2Data::variometer},
-    {"A/34", &IL2Data::slip},
-    {"A/36", &IL2Data::turn},
-    {"A/38", &IL2Data::angular_speed},
-    {"A/40", &IL2Data::altimeter},
-    {"A/42", &IL2Data::azimuth},
-    {"A/44", &IL2Data::beacon_azimuth},
-    {"A/46", &IL2Data::roll},
-    {"A/48", &IL2Data::pitch},
-    {"A/50", &IL2Data::fuel},
-    {"A/80", &IL2Data::power},
-    {"A/82", &IL2Data::flaps},
-    {"A/84", &IL2Data::aileron},
-    {"A/86", &IL2Data::elevator},
-    {"A/88", &IL2Data::rudder},
-    {"A/92", &IL2Data::propPitch},
-    {"A/94", &IL2Data::aileronTrim},
-    {"A/96", &IL2Data::elevatorTrim},
-    {"A/98", &IL2Data::rudderTrim},
+    {"A/22", nullptr, "plane"},
+    {"A/30", &IL2Data::speedometer_indicated, "speedometer_indicated"},
+    {"A/32", &IL2Data::variometer, "variometer"},
+    {"A/34", &IL2Data::slip, "slip"},
+    {"A/36", &IL2Data::turn, "turn"},
+    {"A/38", &IL2Data::angular_speed, "angular_speed"},
+    {"A/40", &IL2Data::altimeter, "altimeter"},
+    {"A/42", &IL2Data::azimuth, "azimuth"},
+    {"A/44", &IL2Data::beacon_azimuth, "beacon_azimuth"},
+    {"A/46", &IL2Data::roll, "roll"},
+    {"A/48", &IL2Data::pitch, "pitch"},
+    {"A/50", &IL2Data::fuel, "fuel"},
+    {"A/80", &IL2Data::power, "power"},
+    {"A/82", &IL2Data::flaps, "flaps"},
+    {"A/84", &IL2Data::aileron, "aileron"},
+    {"A/86", &IL2Data::elevator, "elevator"},
+    {"A/88", &IL2Data::rudder, "rudder"},
+    {"A/92", &IL2Data::propPitch, "propPitch"},
+    {"A/94", &IL2Data::aileronTrim, "aileronTrim"},
+    {"A/96", &IL2Data::elevatorTrim, "elevatorTrim"},
+    {"A/98", &IL2Data::rudderTrim, "rudderTrim"},
 };
 
 const AnswerCode* findAnswerCode(const char* text) {
@@ -91,6 +92,10 @@ void copyName(const char* text, int32_t length, char* target, int32_t capacity) 
 }
 
 }  // namespace
+
+const char* queryValueName(int index) {
+    return index >= 0 && index < kQueryCount ? kAnswerCodes[index].name : "";
+}
 
 int32_t IL2Data::parseAnswer(const char* text, int32_t length) {
     // A shorter answer has no complete code and separator, hence no value to apply.

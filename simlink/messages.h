@@ -5,3 +5,7 @@
 // data record by IL2Data::parseAnswer, defined beside this table in messages.cpp.
 constexpr int kQueryCount = 21;
 extern const char* const kQueryTexts[kQueryCount];
+
+// The name of the flight value that query `index` (0 to kQueryCount - 1) asks for: the field of
+// IL2Data that its answer fills ("plane" for the aircraft's name).
+const char* queryValueName(int index);

@@ -194,7 +194,6 @@ TEST_P(FatalStartTest, EndsWithItsMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Startup, FatalStartTest,
     ::testing::Values(
-        FatalStart{"NoConfig", nullptr, "Cannot open config.xml : No such file or directory\n"},
         FatalStart{"Malformed", "<a><b></a>", "Parse error :\nmismatched tag\n"},
         FatalStart{"Empty", "", "Parse error :\nno element found\n"},
         FatalStart{"AddressTooLong", "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
@@ -206,6 +205,29 @@ INSTANTIATE_TEST_SUITE_P(
                    "Cannot resolve localhost. Error : 1\n"},
         FatalStart{"NoHost", "<c/>", "No port for il2host in config.xml\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SystemTest, MissingConfigNamesTheFolderAndAHiddenTextExtension) {
+    const std::string folder = std::filesystem::canonical(folder_.path()).string();
+    const std::string missing =
+        "Cannot open config.xml : No such file or directory (looked in " + folder + ")\n";
+    const struct {
+        const char* present;  // a file in the folder; null: none
+        std::string expectedError;
+    } cases[] = {
+        {nullptr, missing},
+        {"config.xml.txt", missing + "There is a config.xml.txt: rename it to config.xml (Windows "
+                                     "hides known extensions such as .txt, so it shows as "
+                                     "config.xml)\n"},
+    };
+    for (const auto& c : cases) {
+        if (c.present != nullptr) {
+            writeFile(folder_.file(c.present), "<flightmfd/>");
+        }
+        start();
+        EXPECT_EQ(exitStatus(), 255);
+        EXPECT_EQ(program().errors(), c.expectedError);
+    }
+}
 
 TEST_F(SystemTest, UnreadableConfigIsAReadError) {
     std::filesystem::create_directory(folder_.file("config.xml"));

@@ -20,6 +20,8 @@ void exitFailureAfterWait() {
     exitFailure();
 }
 
+void keepWindowUntilKey() {}
+
 bool processIsEnding() {
     return false;
 }

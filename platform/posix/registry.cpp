@@ -75,7 +75,9 @@ bool RegistryKey::queryValue(const wchar_t* name, wchar_t* buffer, uint32_t* siz
     if (needed > *sizeBytes) {
         return false;
     }
-    std::memcpy(buffer, text.data(), needed);
+    // The value's bytes as stored, without a terminator, as the registry gives
+    // them; the caller terminates the text.
+    std::memcpy(buffer, text.data(), needed);  // NOLINT(bugprone-not-null-terminated-result)
     *sizeBytes = static_cast<uint32_t>(needed);
     return true;
 }
@@ -83,6 +85,11 @@ bool RegistryKey::queryValue(const wchar_t* name, wchar_t* buffer, uint32_t* siz
 void RegistryKey::close() {
     delete static_cast<std::string*>(impl_);
     impl_ = nullptr;
+}
+
+std::string registryValueLocation(const wchar_t* path, const wchar_t* name) {
+    return "the file " + keyFolder(path) + "/" + toUtf8(name) +
+           " (the registry stand-in; FLIGHTMFD_REGISTRY names its top folder)";
 }
 
 }  // namespace platform

@@ -86,20 +86,25 @@ void exitFailureAfterWait() {
     std::_Exit(-1);
 }
 
-void exitFailure() {
-    if (windowWouldVanish(currentConsoleFacts())) {
-        std::fflush(stdout);
-        // One prompt: a thread that fails after the first one leaves its
-        // message above the prompt and waits with it for the key.
-        static std::atomic<bool> prompted{false};
-        if (prompted.exchange(true)) {
-            for (;;) {
-                Sleep(INFINITE);
-            }
-        }
-        std::fputs("Press any key to close this window\n", stderr);
-        waitForKey();
+void keepWindowUntilKey() {
+    if (!windowWouldVanish(currentConsoleFacts())) {
+        return;
     }
+    std::fflush(stdout);
+    std::fputs("Press any key to close this window\n", stderr);
+    waitForKey();
+}
+
+void exitFailure() {
+    // One prompt: a thread that fails after the first one leaves its message
+    // above the prompt and waits with it for the key.
+    static std::atomic<bool> prompted{false};
+    if (windowWouldVanish(currentConsoleFacts()) && prompted.exchange(true)) {
+        for (;;) {
+            Sleep(INFINITE);
+        }
+    }
+    keepWindowUntilKey();
     exitFailureAfterWait();
 }
 

@@ -112,7 +112,9 @@ const Channel kChannels[] = {
 
 bool flightValue(int code, double seconds, std::string* text) {
     if (code == 22) {
-        *text = "Stand-in Trainer";
+        // With the blank that a line without prefix puts before it, the name
+        // fits the display's 16 columns.
+        *text = "Stand-in Plane";
         return true;
     }
     double t = std::fmod(seconds, kFlightLoopSeconds);

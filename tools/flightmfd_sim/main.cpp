@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/process.h"
 #include "tools/flightmfd_sim/options.h"
 #include "tools/flightmfd_sim/simulator.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
@@ -18,17 +19,15 @@ extern "C" void requestStop(int) {
     stopRequested = true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     SimulatorOptions options;
     std::string error;
     switch (parseOptions(argc, argv, &options, &error)) {
         case ParseResult::kHelp:
-            std::fputs(kUsage, stdout);
+            std::fputs(usageText().c_str(), stdout);
             return 0;
         case ParseResult::kError:
-            std::fprintf(stderr, "flightmfd-sim: %s\n%s", error.c_str(), kUsage);
+            std::fprintf(stderr, "flightmfd-sim: %s\n%s", error.c_str(), usageText().c_str());
             return 2;
         case ParseResult::kRun:
             break;
@@ -52,4 +51,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int status = run(argc, argv);
+    // Started from Explorer, the window would close before its last lines
+    // could be read; one that Ctrl-C ended was closed on purpose.
+    if (!stopRequested) {
+        platform::keepWindowUntilKey();
+    }
+    return status;
 }

@@ -5,9 +5,12 @@
 #include <cstring>
 #include <fstream>
 
+#include "simlink/messages.h"
 #include "tools/flightmfd_sim/answers.h"
 
-const char kUsage[] =
+namespace {
+
+const char kOptionsText[] =
     "usage: flightmfd-sim [--port N] [--duration SECONDS]\n"
     "                     [--value CODE=TEXT]... [--values FILE]\n"
     "                     [--silent START:SECONDS]...\n"
@@ -16,9 +19,34 @@ const char kUsage[] =
     "them it answers only the codes given, always with the given text. A values\n"
     "file holds lines 'CODE TEXT'. --silent makes it receive queries but answer\n"
     "none, as a paused simulator does, from START seconds after the first query\n"
-    "for SECONDS. Ends on Ctrl-C, or after --duration seconds.\n";
+    "for SECONDS. Ends on Ctrl-C, or after --duration seconds.\n"
+    "\n"
+    "CODE is one of the codes that flightmfd asks for, and TEXT the value that it\n"
+    "answers: the aircraft's name for 22, else a number in the simulator's units\n"
+    "(km/h, m, m/s, degrees), such as --value 30=250.0. The codes and the values\n"
+    "they give:\n";
 
-namespace {
+// The codes in columns, top to bottom and then left to right.
+std::string codeTable() {
+    constexpr int kColumns = 3;
+    constexpr int kRows = (kQueryCount + kColumns - 1) / kColumns;
+    constexpr size_t kColumnWidth = 26;
+    std::string table;
+    for (int row = 0; row < kRows; ++row) {
+        std::string line = " ";
+        for (int column = 0; column < kColumns; ++column) {
+            const int index = column * kRows + row;
+            if (index >= kQueryCount) {
+                break;
+            }
+            line.resize(1 + static_cast<size_t>(column) * kColumnWidth, ' ');
+            // The query text is "R/" and the code.
+            line += std::string(" ") + (kQueryTexts[index] + 2) + " " + queryValueName(index);
+        }
+        table += line + "\n";
+    }
+    return table;
+}
 
 bool readPort(const char* text, uint16_t* port) {
     char* end = nullptr;
@@ -126,11 +154,16 @@ bool readValuesFile(const std::string& path, SimulatorOptions* options, std::str
         }
         size_t separator = line.find_first_of(" \t");
         if (!addValue(line, separator == std::string::npos ? line.size() : separator, options)) {
-            *error = path + ":" + std::to_string(number) + ": not 'CODE TEXT': " + line;
+            *error = path;
+            *error += ":" + std::to_string(number) + ": not 'CODE TEXT': " + line;
             return false;
         }
     }
     // An empty file still means fixed mode: nothing is answered.
     options->fixedMode = true;
     return true;
+}
+
+std::string usageText() {
+    return kOptionsText + codeTable();
 }

@@ -36,4 +36,6 @@ ParseResult parseOptions(int argc, const char* const* argv, SimulatorOptions* op
 // Empty lines and lines that begin with '#' are skipped.
 bool readValuesFile(const std::string& path, SimulatorOptions* options, std::string* error);
 
-extern const char kUsage[];
+// The --help text: the options, and the codes that flightmfd asks for with
+// the names of their values.
+std::string usageText();

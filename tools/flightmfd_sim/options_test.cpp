@@ -4,8 +4,11 @@
 
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "simlink/messages.h"
 
 namespace {
 
@@ -86,6 +89,23 @@ TEST(Options, ValuesFile) {
     SimulatorOptions bad;
     EXPECT_EQ(parse({"--values", path.c_str()}, &bad), ParseResult::kError);
     std::remove(path.c_str());
+}
+
+TEST(Options, HelpListsEveryCodeThatTheProgramAsksForWithItsValueName) {
+    const std::string help = usageText();
+    EXPECT_NE(help.find(" 22 plane "), std::string::npos) << help;
+    EXPECT_NE(help.find(" 30 speedometer_indicated "), std::string::npos) << help;
+    for (int i = 0; i < kQueryCount; ++i) {
+        const std::string entry = std::string(" ") + (kQueryTexts[i] + 2) + " " + queryValueName(i);
+        const size_t at = help.find(entry);
+        ASSERT_NE(at, std::string::npos) << entry;
+        const char after = help[at + entry.size()];
+        EXPECT_TRUE(after == ' ' || after == '\n') << entry;
+    }
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 80u) << line;
+    }
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ sockaddr_in loopbackAddress(uint16_t port) {
 }  // namespace
 
 std::string errorText(int error) {
-    return std::strerror(error);
+    // Only the thread that sets up the endpoint reports its errors.
+    return std::strerror(error);  // NOLINT(concurrency-mt-unsafe)
 }
 
 UdpPeer loopbackPeer(uint16_t port) {

@@ -57,6 +57,8 @@ Analysis analyseSource(const ConfigSource& source) {
         analysis.state = Analysis::State::kMalformed;
         analysis.errorLine = map.errorLine;
         analysis.errorColumn = map.errorColumn;
+        analysis.parseNote =
+            explainParseError(std::string(bytes, static_cast<size_t>(length)), map);
         return analysis;
     }
 

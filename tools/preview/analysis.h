@@ -8,6 +8,7 @@
 #include "display/template_token.h"
 #include "tools/preview/config_source.h"
 #include "tools/preview/finding.h"
+#include "tools/preview/parse_notes.h"
 
 // What the program makes of one configuration file, read with the program's
 // own XML reader and configuration reader, with the file line of each
@@ -18,6 +19,7 @@ struct Analysis {
     std::string parseError;  // kMalformed: expat's text, as the program prints it
     int32_t errorLine = 0;   // kMalformed: where expat stopped, 1-based
     int32_t errorColumn = 0;
+    ParseNote parseNote;  // kMalformed: what to mend where, beyond expat's text
 
     std::vector<TemplateToken> tokens;  // as readConfiguration returns them, in file order
     std::vector<int32_t> tokenLines;    // the file line of each token's <line>

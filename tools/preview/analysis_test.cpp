@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/sockets.h"
+
 namespace {
 
 Analysis analyseFile(const std::string& name) {
@@ -41,13 +43,19 @@ TEST_P(BrokenConfiguration, FindsEachProblemOnItsLine) {
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(analysis.findings[i].line, expected[i].line) << expected[i].message;
         EXPECT_EQ(analysis.findings[i].message, expected[i].message);
+        EXPECT_EQ(analysis.findings[i].stops, expected[i].stops) << expected[i].message;
     }
 }
 
 const char kNameHint[] = "? (names match exactly, letter case and blanks included)";
 const char kUnits[] = "none, kmph, mps, dg, dgps, m, km, kn, mph, ft";
 const char kAddressHint[] =
-    " is not an IPv4 address such as 127.0.0.1 (four numbers from 0 to 255, dots between)";
+    " is not an IPv4 address such as 127.0.0.1 (four numbers from 0 to 255, dots between; not a "
+    "name)";
+const std::string kHostNotFound = std::to_string(platform::systemSockets().hostNotFoundError());
+const char kNoHost[] =
+    "no <il2host ipAddress=\"...\" port=\"...\"/>, which gives the simulator's address and "
+    "port: the program stops at start-up with \"No port for il2host in config.xml\"";
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BrokenConfiguration,
@@ -91,10 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {5,
                      "a \"plane\" line shows the aircraft's name: its unit \"kmph\" is not "
                      "used"}}},
-        BrokenFile{"no_host.xml",
-                   {{2,
-                     "no <il2host ipAddress=\"...\" port=\"...\"/>: the program needs the "
-                     "simulator's address and port"}}},
+        BrokenFile{"no_host.xml", {{2, kNoHost, true}}},
         BrokenFile{"bad_host.xml",
                    {{3, std::string("ipAddress \"127.0.0\"") + kAddressHint},
                     {3,
@@ -109,13 +114,22 @@ INSTANTIATE_TEST_SUITE_P(
                     {6,
                      "another <il2host> (the first is on line 3): what it gives replaces the "
                      "earlier values"},
-                    {6, std::string("ipAddress \"192.168.100.200.1\"") + kAddressHint}}},
+                    {6,
+                     std::string("ipAddress \"192.168.100.200.1\"") + kAddressHint +
+                         ": the program stops at start-up with \"ipAddress \"192.168.100.200.1\" "
+                         "in config.xml is too long for an IPv4 address\"",
+                     true}}},
         BrokenFile{"host_without_port.xml",
                    {{3,
                      "<il2host> gives no port: the program stops at start-up with \"No port "
-                     "for il2host in config.xml\""}}},
+                     "for il2host in config.xml\"",
+                     true}}},
         BrokenFile{"host_without_address.xml",
-                   {{3, "<il2host> gives no ipAddress: the program cannot reach the simulator"}}},
+                   {{3,
+                     "<il2host> gives no ipAddress, the simulator's address: the program stops "
+                     "at start-up with \"Cannot resolve . Error : " +
+                         kHostNotFound + "\"",
+                     true}}},
         BrokenFile{"ignored.xml",
                    {{2, "attribute \"version\" of <flightmfd> is ignored"},
                     {3, "attribute \"Port\" of <il2host> is ignored; did you mean \"port\"?"},
@@ -133,9 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{1,
                      "the root element <line> is not read as one: only the elements inside "
                      "the root are"},
-                    {1,
-                     "no <il2host ipAddress=\"...\" port=\"...\"/>: the program needs the "
-                     "simulator's address and port"},
+                    {1, kNoHost, true},
                     {1, "no <line> elements: the display would stay empty"}}}),
     [](const ::testing::TestParamInfo<BrokenFile>& info) {
         std::string name = info.param.name;
@@ -193,6 +205,37 @@ TEST(Analysis, PortsThatTheProgramWouldReadAsAnotherNumber) {
                       "\" is not a number from 1 to 65535: the program would use " +
                       std::to_string(c.programPort));
         EXPECT_EQ(analysis.port, c.programPort) << c.port;
+    }
+}
+
+TEST(Analysis, AnAddressFindingStopsTheProgramOnlyWhenTheProgramKeepsThatAddress) {
+    const struct {
+        const char* hosts;
+        const char* address;  // the one found wrong
+        bool stops;
+    } cases[] = {
+        {"<il2host ipAddress=\"localhost\" port=\"1\"/>", "localhost", true},
+        {"<il2host ipAddress=\"127.0.0.1 \" port=\"1\"/>", "127.0.0.1 ", true},
+        {"<il2host ipAddress=\"localhost\" port=\"1\"/><il2host ipAddress=\"127.0.0.1\"/>",
+         "localhost", false},
+        {"<il2host ipAddress=\"127.0.0.1\" port=\"1\"/><il2host ipAddress=\"localhost\"/>",
+         "localhost", true},
+    };
+    for (const auto& c : cases) {
+        const Analysis analysis =
+            analyseText(std::string("<c>") + c.hosts + "<line>altimeter</line></c>");
+        const std::string found = "ipAddress \"" + std::string(c.address) + "\"" + kAddressHint;
+        const std::string stop = ": the program stops at start-up with \"Cannot resolve " +
+                                 std::string(c.address) + ". Error : " + kHostNotFound + "\"";
+        size_t matching = 0;
+        for (const Finding& finding : analysis.findings) {
+            if (finding.message.rfind("ipAddress", 0) == 0) {
+                ++matching;
+                EXPECT_EQ(finding.message, c.stops ? found + stop : found) << c.hosts;
+                EXPECT_EQ(finding.stops, c.stops) << c.hosts;
+            }
+        }
+        EXPECT_EQ(matching, 1u) << c.hosts;
     }
 }
 

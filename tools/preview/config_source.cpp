@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/files.h"
+
 int32_t ConfigSource::programLength() const {
     return bytes.size() < static_cast<size_t>(kProgramReadLimit)
                ? static_cast<int32_t>(bytes.size())
@@ -16,9 +18,16 @@ int32_t ConfigSource::programIsFinal() const {
 
 bool readConfigSource(const std::string& path, ConfigSource* source, std::string* error) {
     // Text mode, like the program: on Windows both then see the same bytes.
-    FILE* file = std::fopen(path.c_str(), "r");
+    FILE* file = platform::openFile(path, "r");
     if (file == nullptr) {
+        // The preview runs on one thread.
+        // NOLINTNEXTLINE(concurrency-mt-unsafe)
         *error = "cannot open " + path + ": " + std::strerror(errno);
+        // A bare name is looked for in the working folder, which is not
+        // always the one the user thinks of.
+        if (path.find_first_of("/\\") == std::string::npos) {
+            *error += " (looked in " + platform::currentFolder() + ")";
+        }
         return false;
     }
     std::string bytes;
@@ -31,7 +40,8 @@ bool readConfigSource(const std::string& path, ConfigSource* source, std::string
     const int readErrno = errno;
     std::fclose(file);
     if (failed) {
-        *error = "cannot read " + path + ": " + std::strerror(readErrno);
+        *error = "cannot read " + path + ": " +
+                 std::strerror(readErrno);  // NOLINT(concurrency-mt-unsafe)
         return false;
     }
     source->bytes = std::move(bytes);

@@ -17,7 +17,7 @@ struct ConfigSource {
     int32_t programIsFinal() const;
 };
 
-// Reads the whole file at `path`. On failure returns false and says why in *error.
+// Reads the whole file at `path` (UTF-8). On failure returns false and says why in *error.
 bool readConfigSource(const std::string& path, ConfigSource* source, std::string* error);
 
 // The 1-based line and column of byte `offset` of `text` (a column counts bytes).

@@ -17,7 +17,7 @@ int32_t currentLine(XML_Parser parser) {
     return static_cast<int32_t>(XML_GetCurrentLineNumber(parser));
 }
 
-void XMLCALL startElement(void* userData, const XML_Char*, const XML_Char**) {
+void XMLCALL startElement(void* userData, const XML_Char* name, const XML_Char**) {
     auto* state = static_cast<MapState*>(userData);
     ElementLines* element;
     if (state->open.empty()) {
@@ -27,6 +27,7 @@ void XMLCALL startElement(void* userData, const XML_Char*, const XML_Char**) {
         state->open.back()->children.emplace_back();
         element = &state->open.back()->children.back();
     }
+    element->name = name;
     element->line = currentLine(state->parser);
     state->open.push_back(element);
 }
@@ -68,6 +69,11 @@ SourceMap mapElementLines(const char* document, int32_t length, int32_t isFinal)
     if (XML_Parse(state.parser, document, length, isFinal) == XML_STATUS_ERROR) {
         map.errorLine = currentLine(state.parser);
         map.errorColumn = static_cast<int32_t>(XML_GetCurrentColumnNumber(state.parser)) + 1;
+        map.errorCode = static_cast<int32_t>(XML_GetErrorCode(state.parser));
+        if (!state.open.empty()) {
+            map.openName = state.open.back()->name;
+            map.openLine = state.open.back()->line;
+        }
     } else {
         map.parsed = true;
         map.root = std::move(state.root);

@@ -9,6 +9,7 @@
 // k-th child here belongs to the k-th child there. The program's reader keeps
 // no positions, so the preview runs this second expat pass of its own.
 struct ElementLines {
+    std::string name;
     int32_t line = 0;      // 1-based line where the start tag begins
     int32_t textLine = 0;  // line of the first character data the reader keeps; 0 when none
     std::vector<ElementLines> children;
@@ -17,9 +18,13 @@ struct ElementLines {
 struct SourceMap {
     bool parsed = false;
     ElementLines root;
-    // Where expat stopped on a malformed document, 1-based.
+    // Where expat stopped on a malformed document, 1-based, and why.
     int32_t errorLine = 0;
     int32_t errorColumn = 0;
+    int32_t errorCode = 0;  // expat's XML_Error
+    // The innermost element still open there; an empty name when none is.
+    std::string openName;
+    int32_t openLine = 0;
 };
 
 // Parses the bytes exactly as the program does (one XML_Parse call with the

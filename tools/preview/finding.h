@@ -9,6 +9,7 @@
 struct Finding {
     int32_t line;
     std::string message;
+    bool stops = false;  // the program ends at start-up because of it
 };
 
 using Findings = std::vector<Finding>;

@@ -42,18 +42,53 @@ uint16_t programPort(const std::shared_ptr<XMLNode>& host) {
     return port;
 }
 
+std::string stopsWith(const std::string& message) {
+    return ": the program stops at start-up with \"" + message + "\"";
+}
+
+// The program's own message for an address that it cannot connect to.
+std::string unresolved(const std::string& address) {
+    return stopsWith("Cannot resolve " + address +
+                     ". Error : " + std::to_string(platform::systemSockets().hostNotFoundError()));
+}
+
+// The last ipAddress given, when the program cannot use it: unless an
+// earlier one was too long, which stops it in any case, this is the address
+// the program ends up with.
+struct LastAddress {
+    size_t problem = std::string::npos;  // index of its finding
+    std::string value;
+};
+
+void checkAddress(const char* value, int32_t line, Findings* findings, LastAddress* last) {
+    last->problem = std::string::npos;
+    if (usableAddress(value)) {
+        return;
+    }
+    std::string message = "ipAddress " + quoted(value) +
+                          " is not an IPv4 address such as 127.0.0.1 (four numbers from 0 to "
+                          "255, dots between; not a name)";
+    if (std::strlen(value) >= kAddressBufferSize) {
+        findings->push_back({line,
+                             message + stopsWith("ipAddress \"" + std::string(value) +
+                                                 "\" in config.xml is too long for an IPv4 "
+                                                 "address"),
+                             true});
+        return;
+    }
+    findings->push_back({line, message});
+    last->problem = findings->size() - 1;
+    last->value = value;
+}
+
 void checkAttributes(const std::shared_ptr<XMLNode>& host, int32_t line, bool* addressGiven,
-                     Findings* findings) {
+                     Findings* findings, LastAddress* last) {
     for (const XMLAttribute& attribute : host->attributes) {
         const char* name = attribute.name.c_str();
         const char* value = attribute.value.c_str();
         if (std::strcmp(name, "ipAddress") == 0) {
             *addressGiven = true;
-            if (!usableAddress(value)) {
-                findings->push_back({line, "ipAddress " + quoted(value) +
-                                               " is not an IPv4 address such as 127.0.0.1 "
-                                               "(four numbers from 0 to 255, dots between)"});
-            }
+            checkAddress(value, line, findings, last);
         } else if (std::strcmp(name, "port") == 0 && !wellFormedPort(value)) {
             findings->push_back({line, "port " + quoted(value) +
                                            " is not a number from 1 to 65535: the program "
@@ -84,6 +119,7 @@ void checkHosts(const XMLNode& root, const ElementLines& lines, const Configurat
                 Findings* findings) {
     int32_t firstHostLine = 0;
     bool addressGiven = false;
+    LastAddress lastAddress;
     for (size_t i = 0; i < root.children.size(); ++i) {
         const std::shared_ptr<XMLNode>& child = root.children[i];
         if (std::strcmp(child->name.c_str(), kHost) != 0) {
@@ -97,22 +133,28 @@ void checkHosts(const XMLNode& root, const ElementLines& lines, const Configurat
                                            std::to_string(firstHostLine) +
                                            "): what it gives replaces the earlier values"});
         }
-        checkAttributes(child, line, &addressGiven, findings);
+        checkAttributes(child, line, &addressGiven, findings, &lastAddress);
     }
+    if (lastAddress.problem != std::string::npos) {
+        Finding& problem = (*findings)[lastAddress.problem];
+        problem.message += unresolved(lastAddress.value);
+        problem.stops = true;
+    }
+    const std::string noPort = stopsWith("No port for il2host in config.xml");
     if (firstHostLine == 0) {
         findings->push_back({lines.line,
-                             "no <il2host ipAddress=\"...\" port=\"...\"/>: the program needs "
-                             "the simulator's address and port"});
+                             "no <il2host ipAddress=\"...\" port=\"...\"/>, which gives the "
+                             "simulator's address and port" +
+                                 noPort,
+                             true});
         return;
     }
     if (!addressGiven) {
-        findings->push_back({firstHostLine,
-                             "<il2host> gives no ipAddress: the program cannot reach the "
-                             "simulator"});
+        findings->push_back(
+            {firstHostLine,
+             "<il2host> gives no ipAddress, the simulator's address" + unresolved(""), true});
     }
     if (!report.portFound) {
-        findings->push_back({firstHostLine,
-                             "<il2host> gives no port: the program stops at start-up with \"No "
-                             "port for il2host in config.xml\""});
+        findings->push_back({firstHostLine, "<il2host> gives no port" + noPort, true});
     }
 }

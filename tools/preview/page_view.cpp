@@ -88,7 +88,7 @@ std::string renderPages(const IL2Display& display, const std::vector<int32_t>& t
     for (int32_t page = 0; page < display.numPages; ++page) {
         out += (page > 0 ? "\n" : "") + pageTitle(page, display.numPages) + border;
         for (int32_t row = 0; row < display.numLignes; ++row) {
-            const size_t k = static_cast<size_t>(page * kLinesPerPage + row);
+            const size_t k = static_cast<size_t>(page) * kLinesPerPage + static_cast<size_t>(row);
             std::string label = margin;
             if (k < tokenLines.size()) {
                 char number[32];

@@ -68,7 +68,17 @@ std::string problemList(const std::string& path, const Findings& findings) {
     if (findings.empty()) {
         return "No problems: " + path + " is ready.\n";
     }
-    std::string out = counted(findings.size(), "problem:", "problems:") + "\n";
+    size_t stopping = 0;
+    for (const Finding& finding : findings) {
+        stopping += finding.stops ? 1 : 0;
+    }
+    std::string out = counted(findings.size(), "problem", "problems");
+    if (stopping > 0) {
+        out += findings.size() == 1 ? ", which" : ", " + std::to_string(stopping) + " of which";
+        out += stopping == 1 ? " stops" : " stop";
+        out += " the program at start-up";
+    }
+    out += ":\n";
     for (const Finding& finding : findings) {
         out += path + ":" + std::to_string(finding.line) + ": " + finding.message + "\n";
     }
@@ -90,6 +100,12 @@ int runPreview(const PreviewOptions& options, std::string* out, std::string* err
         *err += path + ":" + std::to_string(analysis.errorLine) + ":" +
                 std::to_string(analysis.errorColumn) + ": " + analysis.parseError +
                 " (the program stops at start-up with \"Parse error :\")\n";
+        const ParseNote& note = analysis.parseNote;
+        if (note.line > 0) {
+            *err += path + ":" + std::to_string(note.line) +
+                    (note.column > 0 ? ":" + std::to_string(note.column) : "") + ": " +
+                    note.message + "\n";
+        }
         return kExitUnreadable;
     }
 

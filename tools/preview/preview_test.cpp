@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -75,11 +76,20 @@ TEST(Preview, UnreadableFilesSayWhyOnStandardError) {
     EXPECT_EQ(missing.err, "flightmfd-preview: cannot open " + testFile("no_such_file.xml") +
                                ": No such file or directory\n");
 
+    const PreviewRun bare = preview("no_such_file.xml");
+    EXPECT_EQ(bare.err,
+              "flightmfd-preview: cannot open no_such_file.xml: No such file or "
+              "directory (looked in " +
+                  std::filesystem::current_path().string() + ")\n");
+
     const PreviewRun malformed = preview(testFile("malformed.xml"));
     EXPECT_EQ(malformed.out, "");
     EXPECT_EQ(malformed.err, testFile("malformed.xml") +
                                  ":4:47: mismatched tag (the program stops at start-up with "
-                                 "\"Parse error :\")\n");
+                                 "\"Parse error :\")\n" +
+                                 testFile("malformed.xml") +
+                                 ":4: <line>, opened here, is still open at the end tag on line "
+                                 "4: close it with </line> (or mend that end tag)\n");
 }
 
 TEST(Preview, SimFromAConfigurationThatNamesAnotherMachineKeepsTheSamples) {

@@ -33,6 +33,8 @@ DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_RegisterDeviceChangeCall
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Enumerate() {
     if (registered != nullptr) {
+        // Device handles are opaque to the program; a small number will do.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         registered(reinterpret_cast<void*>(uintptr_t{2}), true, registeredContext);
     }
     return kCalled;
