@@ -15,6 +15,7 @@ uint32_t askDataThread(void*) {
     std::printf("askDataThread : [tid : %d]\n", static_cast<int>(platform::currentThreadId()));
     char buffer[1024];
     for (;;) {
+        il2Connection->beginBatch();
         for (const char* query : kQueryTexts) {
             std::strcpy(buffer, query);
             il2Connection->sendData(buffer, static_cast<int>(std::strlen(buffer)));

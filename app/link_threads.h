@@ -8,8 +8,8 @@ class IL2Connection;
 // the link threads start and never again, so it needs no lock.
 extern IL2Connection* il2Connection;
 
-// Sends the 21 queries as 21 datagrams, then sleeps 200 ms, without end.
-// Takes no argument and no mutex.
+// Sends the 21 queries as 21 datagrams, one batch, then sleeps 200 ms,
+// without end. Takes no argument and no mutex.
 uint32_t askDataThread(void* unused);
 
 // Receives one datagram at a time and inserts it as a cell at the front of the

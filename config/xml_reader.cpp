@@ -11,6 +11,7 @@
 
 #include "config/xml_parser_factory.h"
 #include "platform/process.h"
+#include "platform/utf8.h"
 
 static_assert(std::is_same<XML_Char, char>::value,
               "the reader works on expat's 8-bit interface, not its wide one");
@@ -20,10 +21,15 @@ FixedText::FixedText(const char* text, size_t length) : buffer_(new char[kXmlTex
         return;
     }
     size_t kept = strnlen(text, length < kXmlTextBufferSize - 1 ? length : kXmlTextBufferSize - 1);
+    // Expat gives UTF-8; a longer text is cut between its characters.
+    if (kept < length && text[kept] != '\0') {
+        kept = platform::wholeUtf8Length(text, kept);
+    }
     memcpy(buffer_.get(), text, kept);
 }
 
-FixedText::FixedText(const char* text) : FixedText(text, kXmlTextBufferSize - 1) {}
+FixedText::FixedText(const char* text)
+    : FixedText(text, text != nullptr ? strnlen(text, kXmlTextBufferSize) : 0) {}
 
 XMLAttribute::XMLAttribute(const char* name, const char* value) : name(name), value(value) {}
 

@@ -84,6 +84,14 @@ TEST(XmlReader, LongNamesAndValuesAreCutTo1023Characters) {
     XMLNode root = parse("<" + name + " a=\"" + value + "\"/>");
     EXPECT_EQ(std::string(root.attributes[0].value.c_str()), value.substr(0, 1023));
     EXPECT_EQ(std::string(root.name.c_str()), name.substr(0, 1023));
+
+    // Between two characters: 1023 bytes would end in the middle of one.
+    std::string accents;
+    for (int i = 0; i < 600; ++i) {
+        accents += "\xC3\xA9";
+    }
+    XMLNode cut = parse("<a v=\"" + accents + "\"/>");
+    EXPECT_EQ(std::string(cut.attributes[0].value.c_str()), accents.substr(0, 1022));
 }
 
 TEST(XmlReader, TextHasNoLengthLimitAndGrowsToTheExactSize) {

@@ -1,14 +1,15 @@
-// The library's path from the real registry, where the loader looks for it;
-// whatever the key held before is put back afterwards.
+// The library's path from the registry, where the loader looks for it: from
+// HKEY_LOCAL_MACHINE, redirected for the test to a key of its own, so that
+// the vendor's real entry is never touched.
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <windows.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "device/direct_output_loader.h"
+#include "platform/win32/local_machine_override.h"
 
 namespace {
 
@@ -17,26 +18,15 @@ const wchar_t kValue[] = L"DirectOutputX86";
 
 class LoaderRegistryWindows : public ::testing::Test {
   protected:
-    LoaderRegistryWindows() {
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                        &key_, &disposition_);
-        DWORD size = 0;
-        if (RegQueryValueExW(key_, kValue, nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS) {
-            saved_.resize(size);
-            hadValue_ = RegQueryValueExW(key_, kValue, nullptr, &savedType_, saved_.data(),
-                                         &size) == ERROR_SUCCESS;
-        }
+    void SetUp() override {
+        ASSERT_TRUE(override_.active()) << "HKEY_LOCAL_MACHINE cannot be redirected";
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                  nullptr, &key_, nullptr),
+                  ERROR_SUCCESS);
     }
-    ~LoaderRegistryWindows() override {
-        if (hadValue_) {
-            RegSetValueExW(key_, kValue, 0, savedType_, saved_.data(),
-                           static_cast<DWORD>(saved_.size()));
-        } else {
-            RegDeleteValueW(key_, kValue);
-        }
-        RegCloseKey(key_);
-        if (disposition_ == REG_CREATED_NEW_KEY) {
-            RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
+    void TearDown() override {
+        if (key_ != nullptr) {
+            RegCloseKey(key_);
         }
     }
 
@@ -46,11 +36,8 @@ class LoaderRegistryWindows : public ::testing::Test {
                   ERROR_SUCCESS);
     }
 
+    platform::LocalMachineOverride override_;
     HKEY key_ = nullptr;
-    DWORD disposition_ = 0;
-    bool hadValue_ = false;
-    DWORD savedType_ = REG_NONE;
-    std::vector<BYTE> saved_;
 };
 
 // The characters before the first zero within the block that was allocated

@@ -39,14 +39,16 @@ MFD::MFD() {
     // Enumerate returns.
     lastResult = loader.Enumerate();
     DirectOutputLoader::reportResult(lastResult, "Enumerate");
-    if (deviceHandle.load() == nullptr) {
+    void* const device = deviceHandle.load();
+    if (device == nullptr) {
         quitAfterKey("No DirectOutput devices found, press any key to quit\n");
     }
     lastPage = 0;
     pages.assign(1, PageLines());
     // The device reported during Enumerate gets its pages here.
+    deviceServed = device;
     arrivalsServed = deviceArrivals.load();
-    addPage(0);
+    addPage(0, device);
     std::fputs("Initialization MFD OK\n", stdout);
 }
 
@@ -60,17 +62,19 @@ void MFD::setString(int32_t page, int32_t line, const char* text) {
     if (page < 0 || line < 0 || line >= kLinesPerPage) {
         return;
     }
-    addPagesToArrivedDevice();
+    // The library may report another device on a thread of its own at any
+    // moment; the pages and the text go to the one read here.
+    void* const device = deviceHandle.load();
+    addPagesToArrivedDevice(device);
     while (lastPage < page) {
-        addNextPage();
+        addNextPage(device);
     }
     PageLines& slot = pages[static_cast<size_t>(page)];
     slot.text[static_cast<size_t>(line)] = text != nullptr ? text : "";
     slot.written[static_cast<size_t>(line)] = true;
     std::wstring wide = toWide(slot.text[static_cast<size_t>(line)].c_str());
-    lastResult = loader.SetString(deviceHandle.load(), static_cast<uint32_t>(page),
-                                  static_cast<uint32_t>(line), static_cast<uint32_t>(wide.size()),
-                                  wide.c_str());
+    lastResult = loader.SetString(device, static_cast<uint32_t>(page), static_cast<uint32_t>(line),
+                                  static_cast<uint32_t>(wide.size()), wide.c_str());
     if (lastResult < 0) {
         std::printf("setString failed. error : %d\n", static_cast<int>(lastResult));
     }
@@ -78,40 +82,48 @@ void MFD::setString(int32_t page, int32_t line, const char* text) {
 }
 
 void MFD::addNextPage() {
+    addNextPage(deviceHandle.load());
+}
+
+void MFD::addNextPage(void* device) {
     pages.emplace_back();
     lastPage = lastPage + 1;
-    addPage(lastPage);
+    addPage(lastPage, device);
 }
 
-void MFD::addPagesToArrivedDevice() {
-    uint32_t arrivals = deviceArrivals.load();
-    if (arrivals == arrivalsServed) {
+void MFD::addPagesToArrivedDevice(void* device) {
+    // Read after the handle, and raised before it is stored: a new handle
+    // comes with its new count.
+    const uint32_t arrivals = deviceArrivals.load();
+    // A device that has left takes no pages; the next one to arrive gets them.
+    if (device == nullptr || (device == deviceServed && arrivals == arrivalsServed)) {
         return;
     }
+    deviceServed = device;
     arrivalsServed = arrivals;
-    // Had the device left again meanwhile, the null handle makes each page
-    // fail and be reported; the next arrival raises the count once more.
     for (int32_t page = 0; page <= lastPage; ++page) {
-        addPage(page);
+        addPage(page, device);
     }
 }
 
-void MFD::addPage(int32_t page) {
+void MFD::addPage(int32_t page, void* device) {
     // Page 0 is added with flags 1, every later page with flags 0. A page the
     // device refused is only reported; it stays in the table.
-    lastResult = loader.AddPage(deviceHandle.load(), static_cast<uint32_t>(page),
-                                pageTitle(page).c_str(), page == 0 ? 1 : 0);
+    lastResult = loader.AddPage(device, static_cast<uint32_t>(page), pageTitle(page).c_str(),
+                                page == 0 ? 1 : 0);
     DirectOutputLoader::reportResult(lastResult, "AddPage");
 }
 
 void DIRECTOUTPUT_CALL MFD::onDeviceChange(void* device, bool added, void* /*context*/) {
     void* current = deviceHandle.load();
     if (current == nullptr && added) {
-        // Only a null handle is replaced, so a device reported meanwhile on
-        // another thread keeps its place.
-        if (deviceHandle.compare_exchange_strong(current, device)) {
-            deviceArrivals.fetch_add(1);
-        }
+        // The count first: setString, which reads the handle and then the
+        // count, sees a new handle only with its count. Only a null handle is
+        // replaced, so a device reported meanwhile on another thread keeps its
+        // place; the count raised for the one that lost then only has the
+        // pages added once more, which a device refuses harmlessly.
+        deviceArrivals.fetch_add(1);
+        deviceHandle.compare_exchange_strong(current, device);
     } else if (!added && device == current) {
         deviceHandle.compare_exchange_strong(current, nullptr);
     }

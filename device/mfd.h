@@ -24,7 +24,9 @@
 // refreshMFDThread calls setString. The device handle and the count of
 // arrivals are the values that the library's own threads may write, hence
 // atomics; onDeviceChange only records what happened, and setString acts on
-// it, so that pages are never added while a text is being written.
+// it, so that pages are never added while a text is being written. Each
+// setString reads the handle once, so that its pages and its text go to the
+// same device.
 class MFD {
   public:
     static constexpr int32_t kLinesPerPage = 3;
@@ -56,8 +58,9 @@ class MFD {
 
     // The display device in use, as the library reported it; null when none.
     static std::atomic<void*> deviceHandle;
-    // How many times a device has become deviceHandle; raised after the
-    // handle is stored, so a reader that sees the count sees the handle too.
+    // How many times a device has arrived to become deviceHandle; raised just
+    // before its handle is stored, so that a reader that sees the new handle
+    // sees the new count too.
     static std::atomic<uint32_t> deviceArrivals;
     // The result of the latest library call made by an MFD.
     static int32_t lastResult;
@@ -69,14 +72,17 @@ class MFD {
         std::array<bool, kLinesPerPage> written{};
     };
 
-    // Adds pages 0 to lastPage to a device that has arrived since they were
-    // last added, with the names and flags of the first time.
-    void addPagesToArrivedDevice();
-    void addPage(int32_t page);
+    // Adds pages 0 to lastPage to `device` when it is not the one that they
+    // were last added to (another handle, or the same one arrived again),
+    // with the names and flags of the first time.
+    void addPagesToArrivedDevice(void* device);
+    void addNextPage(void* device);
+    void addPage(int32_t page, void* device);
 
     // Index of the highest page created so far.
     int32_t lastPage = 0;
-    // deviceArrivals when the pages were last added to the device in use.
+    // The device, and deviceArrivals, when the pages were last added.
+    void* deviceServed = nullptr;
     uint32_t arrivalsServed = 0;
     // Pages 0 to lastPage; grows as pages are created (beyond the nine that
     // 27 configured lines need).

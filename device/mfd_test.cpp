@@ -74,7 +74,7 @@ TEST_F(MfdTest, EveryWriteReachesTheDeviceWithItsWideLength) {
     testing::internal::CaptureStdout();
     MFD mfd;
     const char* texts[] = {"ALT 1000.0 ft", "ALT 1000.0 ft", "", "12345678901234567890",
-                           // UTF-8 from config.xml, then a Latin-1 aircraft name.
+                           // UTF-8, and a byte that is not.
                            "\xC3\xA9l\xC3\xA9v D\351fi"};
     for (const char* text : texts) {
         mfd.setString(0, 0, text);
@@ -83,7 +83,8 @@ TEST_F(MfdTest, EveryWriteReachesTheDeviceWithItsWideLength) {
     const std::vector<std::string> expected = {
         "SetString 0x1 0 0 13 \"ALT 1000.0 ft\"", "SetString 0x1 0 0 13 \"ALT 1000.0 ft\"",
         "SetString 0x1 0 0 0 \"\"", "SetString 0x1 0 0 20 \"12345678901234567890\"",
-        "SetString 0x1 0 0 9 \"\xC3\xA9l\xC3\xA9v D\xC3\251fi\""};
+        "SetString 0x1 0 0 9 \"\xC3\xA9l\xC3\xA9v D\xEF\xBF\xBD"
+        "fi\""};
     EXPECT_EQ(callsAfterStartup(), expected);
 }
 
@@ -193,6 +194,21 @@ TEST_F(MfdTest, ARepluggedDeviceGetsItsPagesBackWhileTextsAreWritten) {
         EXPECT_EQ(calls[i].substr(calls[i].size() - 12), " -> 00000000") << calls[i];
     }
     EXPECT_EQ(calls.back(), "SetString 0x2 1 2 5 \"again\" -> 00000000");
+}
+
+TEST_F(MfdTest, ATextGoesOnlyToADeviceThatHasItsPages) {
+    // The library stores a new device's handle on a thread of its own. Seen
+    // before its count, as here, it still gets every page before the text.
+    testing::internal::CaptureStdout();
+    MFD mfd;
+    mfd.setString(1, 0, "one");
+    MFD::deviceHandle.store(reinterpret_cast<void*>(uintptr_t{2}));
+    mfd.setString(1, 1, "two");
+    testing::internal::GetCapturedStdout();
+    const std::vector<std::string> expected = {
+        "AddPage 0x1 1 \"PAGE01\" 0", "SetString 0x1 1 0 3 \"one\"", "AddPage 0x2 0 \"PAGE00\" 1",
+        "AddPage 0x2 1 \"PAGE01\" 0", "SetString 0x2 1 1 3 \"two\""};
+    EXPECT_EQ(callsAfterStartup(), expected);
 }
 
 TEST_F(MfdTest, ALibraryLackingSetStringStillStarts) {

@@ -2,13 +2,9 @@
 
 #include <string>
 
-#include "platform/code_page.h"
-
-// The wide text that the display library takes, from the program's 8-bit
-// text. The texts of config.xml reach us as UTF-8 from the XML parser, while
-// the aircraft's name comes from the simulator in the system's 8-bit code
-// page, and one line may hold both: every valid UTF-8 sequence is decoded as
-// UTF-8, and each run of other bytes is converted from `codePage` as a whole,
-// so that the characters of double-byte code pages stay whole. A null text
-// gives an empty one.
-std::wstring toWide(const char* text, unsigned codePage = platform::kSystemCodePage);
+// The wide text that the display library takes, from a display line. Every
+// text is UTF-8 by the time it gets here: the texts of config.xml come so
+// from the XML parser, and the aircraft's name is converted from the
+// simulator's code page when its answer is parsed. A byte that is not part
+// of a valid sequence becomes U+FFFD. A null text gives an empty one.
+std::wstring toWide(const char* text);

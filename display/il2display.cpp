@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "display/units.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -85,16 +86,22 @@ void IL2Display::refresh(const IL2Data& data) {
             written = std::snprintf(text, kLineCapacity, line.format, token.prefix, token.suffix);
         }
 
-        // A text too long for the buffer has been cut to its first 1023 characters.
-        int32_t length = written < 0 ? 0 : written;
-        if (length > kLineCapacity - 1) {
-            length = kLineCapacity - 1;
+        // A text too long for the buffer has been cut to its first 1023 bytes; the line ends
+        // before a character that the cut split.
+        int32_t stored = written < 0 ? 0 : written;
+        int32_t length = stored;
+        if (stored > kLineCapacity - 1) {
+            stored = kLineCapacity - 1;
+            length =
+                static_cast<int32_t>(platform::wholeUtf8Length(text, static_cast<size_t>(stored)));
         }
+        // Clear what is left of the previous, longer text and of a split character, so that
+        // the buffer reads as if it had been zeroed before writing, without clearing all of it
+        // on every refresh.
+        const int32_t dirty = line.writtenLength > stored ? line.writtenLength : stored;
         text[length] = '\0';
-        // Clear what is left of the previous, longer text, so that the buffer reads as if it
-        // had been zeroed before writing, without clearing all of it on every refresh.
-        if (line.writtenLength > length) {
-            std::memset(text + length, 0, static_cast<size_t>(line.writtenLength - length));
+        if (dirty > length) {
+            std::memset(text + length, 0, static_cast<size_t>(dirty - length));
         }
         line.writtenLength = length;
     }

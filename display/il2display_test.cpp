@@ -155,6 +155,25 @@ TEST(IL2Display, LongLinesAreCutAt1023Characters) {
     EXPECT_EQ(display.lineText(0, 2), "F  " + std::string(1020, 'S'));
 }
 
+// Every text of a line is UTF-8; a cut never leaves part of a character behind.
+TEST(IL2Display, CutsSplitNoCharacter) {
+    const std::string e = "\xC3\xA9";  // one character, two bytes
+    std::string many;
+    for (int i = 0; i < 600; ++i) {
+        many += e;
+    }
+    const TemplateToken token("plane", many.c_str(), "", "");
+    EXPECT_EQ(std::string(token.prefix), many.substr(0, 1022));
+
+    IL2Display display({TemplateToken("plane", std::string(1021, 'P').c_str(), "", "")});
+    IL2Data data;
+    std::strcpy(data.plane, (e + e).c_str());
+    display.refresh(data);
+    const char* text = display.lineText(0, 0);
+    EXPECT_EQ(std::string(text), std::string(1021, 'P') + " ");
+    EXPECT_EQ(text[1022], '\0');
+}
+
 // Readers see the line as if its buffer had been cleared before each write: no remains of a
 // longer earlier text stay behind the terminator.
 TEST(IL2Display, ShorterTextLeavesNothingOfTheLongerOne) {

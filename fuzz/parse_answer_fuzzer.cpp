@@ -1,14 +1,17 @@
 // Fuzz target: one datagram from the network, as the main loop hands it to the
 // flight data record. Whatever the bytes, the record must stay usable: the
 // aircraft name terminated within its buffer and made of the answer's bytes
-// alone, at most one field changed, and nothing changed at all by an answer
-// without a known code.
+// alone (converted to UTF-8, cut between two characters), at most one field
+// changed, and nothing changed at all by an answer without a known code.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "display/il2data.h"
+#include "platform/code_page.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -65,9 +68,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();  // the name is no longer terminated within its buffer
     }
     if (size >= 5 && std::memcmp(answer, "A/22", 4) == 0) {
-        // The new name is the answer's bytes after the separator, up to a NUL.
-        const size_t length = strnlen(answer + 5, size - 5);
-        if (std::strlen(il2d.plane) != length || std::memcmp(il2d.plane, answer + 5, length) != 0) {
+        // The new name is the answer's bytes after the separator, up to a NUL,
+        // as UTF-8: whole, or its longest beginning that fits and splits no
+        // character.
+        const std::string whole =
+            platform::codePageToUtf8(answer + 5, strnlen(answer + 5, size - 5));
+        const size_t kept = std::strlen(il2d.plane);
+        const size_t room = IL2Data::kPlaneCapacity - 1;
+        const size_t expected =
+            whole.size() <= room ? whole.size() : platform::wholeUtf8Length(whole.data(), room);
+        if (kept != expected || whole.compare(0, kept, il2d.plane) != 0) {
             std::abort();
         }
     }

@@ -14,13 +14,13 @@ constexpr unsigned kSystemCodePage = 0;
 // The wide character that one byte of the system's 8-bit code page stands for.
 wchar_t codePageChar(unsigned char byte);
 
-// How many of the `available` bytes at `text` make its first character in
-// `codePage`: 2 for a lead byte of a double-byte code page (Japanese, Chinese,
-// Korean) with its trail byte, which may look like ASCII; else 1.
-size_t codePageCharLength(const char* text, size_t available, unsigned codePage);
-
 // Wide text from `length` bytes in `codePage`, converted in one piece so that
-// double-byte characters stay whole.
+// the characters of double-byte code pages (Japanese, Chinese, Korean), whose
+// trail bytes may look like ASCII, stay whole. A lead byte that ends the text
+// without its trail byte becomes U+FFFD.
 std::wstring fromCodePage(const char* text, size_t length, unsigned codePage);
+
+// The same text as UTF-8, the one encoding of the program's display lines.
+std::string codePageToUtf8(const char* text, size_t length, unsigned codePage = kSystemCodePage);
 
 }  // namespace platform

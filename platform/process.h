@@ -46,7 +46,8 @@ constexpr int kExitFailureStatus = 255;
 bool processIsEnding();
 
 // Waits for one key (one character of standard input). A closed or absent
-// standard input returns at once instead of hanging.
+// standard input returns at once instead of hanging. On a Windows console,
+// keys pressed before the wait do not count.
 void waitForKey();
 
 }  // namespace platform

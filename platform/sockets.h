@@ -12,7 +12,8 @@ constexpr SocketHandle kInvalidSocket = ~static_cast<SocketHandle>(0);
 enum class TransferStatus {
     kOk,               // `count` bytes moved
     kPeerUnreachable,  // the peer reported its port closed (simulator not running)
-    kNetworkDown,      // no way to the peer: network down, no route, host unreachable
+    kNetworkDown,      // no way to the peer: network down, no route, host unreachable,
+                       // or the local address that the socket used is gone
     kTooLong,          // a datagram longer than the buffer; it has been dropped
     kFailed,           // any other failure
 };
@@ -46,6 +47,10 @@ class SocketApi {
     virtual SocketHandle openDatagramSocket() = 0;
     // Fixes the peer (address and port in network byte order); -1 on failure.
     virtual int connect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
+    // Connects a connected socket anew to the same peer, so that the system
+    // chooses the local address again (the one it had may be gone); -1 on
+    // failure. Safe while another thread waits in receive().
+    virtual int reconnect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
     virtual Transfer send(SocketHandle socket, const char* data, int length) = 0;
     // Blocks for one datagram of at most `capacity` bytes.
     virtual Transfer receive(SocketHandle socket, char* buffer, int capacity) = 0;

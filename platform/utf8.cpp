@@ -1,5 +1,7 @@
 #include "platform/utf8.h"
 
+#include "platform/code_page.h"
+
 namespace platform {
 namespace {
 
@@ -73,6 +75,22 @@ size_t decodeUtf8(const unsigned char* s, size_t available, char32_t* codePoint)
     return length;
 }
 
+size_t wholeUtf8Length(const char* text, size_t length) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    // A sequence is at most four bytes: its lead and up to three more.
+    size_t lead = length;
+    while (lead > 0 && length - lead < 3 && (bytes[lead - 1] & 0xC0) == 0x80) {
+        --lead;
+    }
+    if (lead == 0) {
+        return length;
+    }
+    --lead;
+    const unsigned char first = bytes[lead];
+    const size_t needed = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    return length - lead < needed ? lead : length;
+}
+
 std::string toUtf8(const std::wstring& text) {
     std::string out;
     out.reserve(text.size());
@@ -114,6 +132,18 @@ std::wstring fromUtf8(const char* text, size_t length, wchar_t (*fallback)(unsig
         }
     }
     return out;
+}
+
+std::string codePageToUtf8(const char* text, size_t length, unsigned codePage) {
+    size_t ascii = 0;
+    while (ascii < length && static_cast<unsigned char>(text[ascii]) < 0x80) {
+        ++ascii;
+    }
+    // Every code page that Windows offers as the ANSI one reads ASCII as ASCII.
+    if (ascii == length) {
+        return std::string(text, length);
+    }
+    return toUtf8(fromCodePage(text, length, codePage));
 }
 
 }  // namespace platform

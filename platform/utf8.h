@@ -22,4 +22,9 @@ size_t decodeUtf8(const unsigned char* text, size_t available, char32_t* codePoi
 // the basic plane.
 void appendWide(std::wstring& out, char32_t codePoint);
 
+// The first `length` bytes of UTF-8 `text` without a sequence that they cut
+// short at their end, so that a text cut at a byte limit ends on a
+// character boundary.
+size_t wholeUtf8Length(const char* text, size_t length);
+
 }  // namespace platform

@@ -26,8 +26,20 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-build/bin/flightmfd-sim &
+# The program starts once the stand-in says that it answers, so that its
+# first lines tell of no silence. The stand-in's lines still reach the
+# terminal.
+rm -f "$work/sim.out"
+build/bin/flightmfd-sim > >(tee "$work/sim.out") &
 pids+=($!)
+deadline=$((SECONDS + 10))
+until grep -q '^flightmfd-sim answering on ' "$work/sim.out" 2>/dev/null; do
+    if ! kill -0 "${pids[0]}" 2>/dev/null || ((SECONDS >= deadline)); then
+        echo "run.sh: the simulator stand-in did not start (is port 20010 taken?)" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
 
 cd "$work"
 FLIGHTMFD_REGISTRY="$work/registry" FLIGHTMFD_DEBUG_OUTPUT="$work/debug.txt" \

@@ -104,6 +104,8 @@ run_checks() {  # arch label
     FLIGHTMFD_WINE_ARCH=$1 FLIGHTMFD_WINE_BIN= scripts/windows-e2e.sh
     step "$2: in a console under Wine: the live view, the key wait of a fatal end"
     FLIGHTMFD_WINE_ARCH=$1 FLIGHTMFD_WINE_BIN= scripts/windows-console.sh
+    step "$2: text from a double-byte code page under Wine"
+    FLIGHTMFD_WINE_ARCH=$1 FLIGHTMFD_WINE_BIN= scripts/windows-double-byte.sh
 }
 run_checks win64 "x86_64 build"
 if runs_32bit; then

@@ -27,8 +27,7 @@ IL2Connection::IL2Connection(const char* address, uint16_t port, platform::Socke
     // Only a dotted address is taken, and it is connected to as it stands: a
     // reverse look-up would refuse reachable addresses that have no name and
     // stall on a slow resolver, and a name would send the queries elsewhere.
-    uint32_t serverAddress = 0;
-    if (!sockets_.parseAddress(address, &serverAddress)) {
+    if (!sockets_.parseAddress(address, &serverAddress_)) {
         std::fprintf(stderr, "Cannot resolve %s. Error : %d\n", address,
                      sockets_.hostNotFoundError());
         failConstruction(sockets_);
@@ -38,7 +37,8 @@ IL2Connection::IL2Connection(const char* address, uint16_t port, platform::Socke
         std::fprintf(stderr, "Cannot open socket. Error :%d\n", sockets_.lastError());
         failConstruction(sockets_);
     }
-    if (sockets_.connect(socket_, serverAddress, sockets_.hostToNetworkPort(port)) == -1) {
+    serverPort_ = sockets_.hostToNetworkPort(port);
+    if (sockets_.connect(socket_, serverAddress_, serverPort_) == -1) {
         std::fprintf(stderr, "Cannot connect socket to server. Error : %d\n", sockets_.lastError());
         failConstruction(sockets_);
     }
@@ -51,17 +51,24 @@ IL2Connection::~IL2Connection() {
     sockets_.cleanup();
 }
 
+void IL2Connection::beginBatch() {
+    mayConnectAnew_ = true;
+}
+
 int IL2Connection::sendData(const char* data, int length) {
-    if (answers_.querying(AnswerWatch::Clock::now())) {
-        printSilent();
-    }
-    platform::Transfer sent = sockets_.send(socket_, data, length);
+    queryGoesOut();
+    platform::Transfer sent = connected_
+                                  ? sockets_.send(socket_, data, length)
+                                  : platform::Transfer{platform::TransferStatus::kNetworkDown, -1};
     if (sent.status == platform::TransferStatus::kPeerUnreachable) {
         peerUnreachable();
         // The report of an earlier query's "port unreachable" took this send's
         // place, and the datagram did not leave; one more try sends it, so
         // that a simulator that has just come back gets every query.
         sent = sockets_.send(socket_, data, length);
+    }
+    if (sent.status == platform::TransferStatus::kNetworkDown && mayConnectAnew_) {
+        sent = sendAgainOnNewConnection(data, length);
     }
     switch (sent.status) {
         case platform::TransferStatus::kOk:
@@ -76,6 +83,19 @@ int IL2Connection::sendData(const char* data, int length) {
             break;
     }
     failTransfer("send");
+}
+
+platform::Transfer IL2Connection::sendAgainOnNewConnection(const char* data, int length) {
+    // The socket keeps the local address that its connect chose. When the
+    // network comes back with another one (a new lease, another network, a
+    // VPN), every send fails until the system chooses again. Once a batch is
+    // enough: while the network is really down, each batch tries once.
+    mayConnectAnew_ = false;
+    connected_ = sockets_.reconnect(socket_, serverAddress_, serverPort_) == 0;
+    if (!connected_) {
+        return platform::Transfer{platform::TransferStatus::kNetworkDown, -1};
+    }
+    return sockets_.send(socket_, data, length);
 }
 
 int IL2Connection::recData(char* buffer, int capacity) {
@@ -134,14 +154,23 @@ void IL2Connection::waitForTheEnd() {
     }
 }
 
+void IL2Connection::queryGoesOut() {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    if (answers_.querying(AnswerWatch::Clock::now())) {
+        printSilent();
+    }
+}
+
 void IL2Connection::peerUnreachable() {
     stopIfEnding();
+    std::lock_guard<std::mutex> lock(stateMutex_);
     if (answers_.unreachable()) {
         printSilent();
     }
 }
 
 void IL2Connection::peerAnswered() {
+    std::lock_guard<std::mutex> lock(stateMutex_);
     if (answers_.answered(AnswerWatch::Clock::now())) {
         stopIfEnding();
         std::printf("Simulator answering again\n");

@@ -2,18 +2,21 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "platform/sockets.h"
 #include "simlink/answer_watch.h"
 
 // The one connected UDP socket to the simulator. The main thread makes it
 // before the worker threads start; then one sender thread and one receiver
-// thread use it at the same time without a lock: the socket layer allows one
-// of each, and what they share (whether the simulator answers, whether the
-// process is ending) is atomic. The simulator not running, paused or silent,
-// and a lost network, are not failures: one console line tells of each change
-// between answering and not answering, and polling goes on. Every other
-// socket failure ends the process with its one message.
+// thread use it at the same time: the socket layer allows one of each.
+// Whether the simulator answers is kept under `stateMutex_`, which each
+// change holds until its line is printed, so that the last line printed is
+// always the state. The simulator not running, paused or silent, and a lost
+// network, are not failures: one console line tells of each change between
+// answering and not answering, and polling goes on. A network that comes
+// back with another local address is met by connecting the socket anew.
+// Every other socket failure ends the process with its one message.
 class IL2Connection {
   public:
     // Connects to `address`, dotted-decimal IPv4 only (no name is resolved),
@@ -25,9 +28,14 @@ class IL2Connection {
     IL2Connection(const IL2Connection&) = delete;
     IL2Connection& operator=(const IL2Connection&) = delete;
 
+    // A batch of queries begins: the sends that follow may connect the
+    // socket anew once more. Sender thread only.
+    void beginBatch();
     // Sends `length` bytes as one datagram and returns the count sent (0 when
     // the simulator or the network is not there to take it; the query is
-    // lost). Does not return on failure.
+    // lost). After the first report of a lost network in a batch, the socket
+    // is connected anew, so that the system chooses the local address again,
+    // and the query is sent once more. Does not return on failure.
     int sendData(const char* data, int length);
     // Blocks for one datagram of at most `capacity` bytes and returns its
     // length, 0 or more. A longer datagram is dropped, and a report that the
@@ -43,18 +51,31 @@ class IL2Connection {
     // process, so that it neither prints nor touches the closed socket.
     void stopIfEnding();
     [[noreturn]] static void waitForTheEnd();
-    // These two print the state line when they change the state.
+    // Sends once more after a reported lost network, over a socket
+    // connected anew, at most once per batch.
+    platform::Transfer sendAgainOnNewConnection(const char* data, int length);
+    // These change the state and print its line under `stateMutex_`.
+    void queryGoesOut();
     void peerUnreachable();
     void peerAnswered();
     void printSilent();
 
     platform::SocketApi& sockets_;
     platform::SocketHandle socket_ = platform::kInvalidSocket;
+    // The peer in network byte order, to connect to anew.
+    uint32_t serverAddress_ = 0;
+    uint16_t serverPort_ = 0;
     // Kept only for the console line that says the simulator does not answer.
     char address_[16] = {};
     uint16_t port_;
-    // Written by both threads; only the thread whose call changes the state
-    // prints its line.
+    // The sender thread's own: whether this batch may still connect anew, and
+    // whether the socket is connected (a failed new connection leaves it
+    // without a peer on POSIX, where a send would then fail for good).
+    bool mayConnectAnew_ = true;
+    bool connected_ = true;
+    // Both threads change the state; the change and its line happen under
+    // the mutex.
+    std::mutex stateMutex_;
     AnswerWatch answers_;
     std::atomic<bool> ending_{false};
 };

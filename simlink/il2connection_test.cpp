@@ -14,6 +14,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/process.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
@@ -37,8 +38,12 @@ class FakeSockets : public platform::SocketApi {
     int startupResult = 0;
     bool openFails = false;
     bool connectFails = false;
-    std::deque<TransferStatus> sendResults;  // kOk once they run out
+    std::deque<TransferStatus> sendResults;  // sendAfterwards once they run out
+    TransferStatus sendAfterwards = TransferStatus::kOk;
+    std::deque<int> reconnectResults;  // 0 once they run out
     std::deque<Datagram> datagrams;
+    // With no datagram left, a receive returns this one again and again.
+    std::optional<Datagram> receiveAfterwards;
     int failureError = 0;  // lastError() after a failed step
     int hostNotFound = 11001;
     bool traceOnStderr = false;
@@ -51,8 +56,10 @@ class FakeSockets : public platform::SocketApi {
     bool receiveWaitsForClose = false;
 
     int sendCalls = 0;
+    int reconnectCalls = 0;
     uint32_t connectedAddress = 0;
     uint16_t connectedPort = 0;
+    std::vector<std::chrono::steady_clock::time_point> receiveTimes;
 
     int startup(uint16_t version) override {
         EXPECT_EQ(version, 0x0202);
@@ -78,13 +85,25 @@ class FakeSockets : public platform::SocketApi {
         connectedPort = port;
         return connectFails ? fail(-1) : 0;
     }
+    int reconnect(SocketHandle socket, uint32_t address, uint16_t port) override {
+        EXPECT_EQ(socket, kHandle);
+        EXPECT_EQ(address, connectedAddress);
+        EXPECT_EQ(port, connectedPort);
+        ++reconnectCalls;
+        int result = 0;
+        if (!reconnectResults.empty()) {
+            result = reconnectResults.front();
+            reconnectResults.pop_front();
+        }
+        return result == 0 ? 0 : fail(-1);
+    }
     Transfer send(SocketHandle socket, const char*, int length) override {
         EXPECT_EQ(socket, kHandle);
         if (closed_) {
             return failClosed();
         }
         ++sendCalls;
-        TransferStatus status = TransferStatus::kOk;
+        TransferStatus status = sendAfterwards;
         if (!sendResults.empty()) {
             status = sendResults.front();
             sendResults.pop_front();
@@ -99,6 +118,10 @@ class FakeSockets : public platform::SocketApi {
         }
         if (closed_) {
             return failClosed();
+        }
+        receiveTimes.push_back(std::chrono::steady_clock::now());
+        if (datagrams.empty() && receiveAfterwards) {
+            datagrams.push_back(*receiveAfterwards);
         }
         if (datagrams.empty()) {
             ADD_FAILURE() << "receive called with no datagram left";
@@ -329,8 +352,9 @@ TEST(IL2Connection, SendToAnUnreachablePeerOrNetworkGoesOn) {
         {4, 2},
         {0, 4},
         {4, 5},
-        // A query that found no network is lost, not tried again.
-        {0, 6},
+        // A query that found no network is tried once more over a socket
+        // connected anew, once a batch; then it is lost.
+        {0, 7},
         {0, 8},
         {4, 9},
     };
@@ -339,9 +363,127 @@ TEST(IL2Connection, SendToAnUnreachablePeerOrNetworkGoesOn) {
         EXPECT_EQ(connection.sendData("R/30", 4), send.returned);
         EXPECT_EQ(sockets.sendCalls, send.callsSoFar);
     }
+    EXPECT_EQ(sockets.reconnectCalls, 1);
     // Only an answer says that the simulator is back; one line for the change.
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n");
+}
+
+// A network that comes back with another local address fails every send
+// until the socket is connected anew.
+struct LostNetworkCase {
+    const char* name;
+    std::deque<TransferStatus> sendResults;
+    std::deque<int> reconnectResults;
+    const char* steps;  // 'b' a batch begins, digits: a send that returns that many bytes
+    int sendCalls;
+    int reconnectCalls;
+    bool silent;  // one "not answering" line
+};
+
+void PrintTo(const LostNetworkCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const TransferStatus kDown = TransferStatus::kNetworkDown;
+const TransferStatus kOk = TransferStatus::kOk;
+
+const LostNetworkCase kLostNetworkCases[] = {
+    {"TheQueryGoesOutOverTheNewConnection", {kDown, kOk}, {}, "b4", 2, 1, false},
+    {"OnceABatch", {kDown, kDown, kDown, kDown, kOk}, {}, "b00b4", 5, 2, true},
+    {"NothingIsSentUntilANewConnectionIsMade", {kDown, kOk}, {-1, -1, 0}, "b00b0b44", 3, 3, true},
+    {"AnUnreachablePortIsNoReason",
+     {TransferStatus::kPeerUnreachable, TransferStatus::kPeerUnreachable},
+     {},
+     "b0",
+     2,
+     0,
+     true},
+};
+
+class IL2ConnectionLostNetwork : public ::testing::TestWithParam<LostNetworkCase> {};
+
+TEST_P(IL2ConnectionLostNetwork, ConnectsAnewOnceABatch) {
+    const LostNetworkCase& c = GetParam();
+    FakeSockets sockets;
+    IL2Connection connection("127.0.0.1", 20010, sockets);
+    sockets.sendResults = c.sendResults;
+    sockets.reconnectResults = c.reconnectResults;
+    ::testing::internal::CaptureStdout();
+    for (const char* step = c.steps; *step != '\0'; ++step) {
+        if (*step == 'b') {
+            connection.beginBatch();
+        } else {
+            EXPECT_EQ(connection.sendData("R/30", 4), *step - '0') << step - c.steps;
+        }
+    }
+    EXPECT_EQ(sockets.sendCalls, c.sendCalls);
+    EXPECT_EQ(sockets.reconnectCalls, c.reconnectCalls);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              c.silent ? "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Fake, IL2ConnectionLostNetwork, ::testing::ValuesIn(kLostNetworkCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IL2Connection, AReceiveThatFindsNoNetworkWaitsBeforeTheNext) {
+    // Such a report may come at once, again and again, for as long as the
+    // network is down; without a pause the receiver would take a whole core.
+    FakeSockets sockets;
+    IL2Connection connection("127.0.0.1", 20010, sockets);
+    sockets.datagrams = {{kDown, ""}, {kDown, ""}, {kOk, "A/30\\1"}};
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(receiveOne(connection), "A/30\\1");
+    ::testing::internal::GetCapturedStdout();
+    ASSERT_EQ(sockets.receiveTimes.size(), 3u);
+    for (size_t i = 1; i < sockets.receiveTimes.size(); ++i) {
+        EXPECT_GE(sockets.receiveTimes[i] - sockets.receiveTimes[i - 1],
+                  std::chrono::milliseconds(40))
+            << "receive " << i;
+    }
+}
+
+TEST(IL2Connection, TheLastStateLinePrintedIsTheState) {
+    // The sender finds the port unreachable at every send while the receiver
+    // gets an answer at every receive. However the two threads interleave,
+    // the lines alternate, beginning with "not answering", as the changes do;
+    // so the last line printed tells the state.
+    FakeSockets sockets;
+    IL2Connection connection("127.0.0.1", 20010, sockets);
+    sockets.sendAfterwards = TransferStatus::kPeerUnreachable;
+    sockets.receiveAfterwards = FakeSockets::Datagram{kOk, "A/30\\1"};
+    constexpr int kCalls = 400000;
+    ::testing::internal::CaptureStdout();
+    // Both begin together, so that their calls overlap.
+    std::atomic<int> ready{0};
+    auto together = [&ready] {
+        ++ready;
+        while (ready < 2) {
+        }
+    };
+    std::thread receiver([&] {
+        together();
+        for (int i = 0; i < kCalls; ++i) {
+            receiveOne(connection);
+        }
+    });
+    together();
+    for (int i = 0; i < kCalls; ++i) {
+        connection.sendData("R/30", 4);
+    }
+    receiver.join();
+    std::string output = ::testing::internal::GetCapturedStdout();
+    const std::string silent = "Simulator not answering on 127.0.0.1 : 20010, polling goes on";
+    const std::string again = "Simulator answering again";
+    size_t lines = 0;
+    size_t start = 0;
+    for (size_t end = output.find('\n'); end != std::string::npos;
+         start = end + 1, end = output.find('\n', start)) {
+        const std::string& expected = lines % 2 == 0 ? silent : again;
+        ASSERT_EQ(output.substr(start, end - start), expected) << "line " << lines + 1;
+        ++lines;
+    }
+    EXPECT_GE(lines, 1u);
 }
 
 // One thread's fatal failure closes the socket under the other, which is then
@@ -484,10 +626,14 @@ TEST(IL2ConnectionLoopback, MovesWholeDatagramsBothWays) {
     }
 }
 
-// Counts the "port unreachable" reports that the system's sockets give.
+// The system's sockets, counting their "port unreachable" reports and the
+// new connections, and failing the next sends on demand as a network that
+// came back with another local address does.
 class CountingSockets : public platform::SocketApi {
   public:
     std::atomic<int> unreachable{0};
+    std::atomic<int> reconnects{0};
+    std::atomic<int> lostNetworkSends{0};
 
     int startup(uint16_t version) override { return real_.startup(version); }
     void cleanup() override { real_.cleanup(); }
@@ -500,7 +646,15 @@ class CountingSockets : public platform::SocketApi {
     int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
         return real_.connect(socket, address, port);
     }
+    int reconnect(SocketHandle socket, uint32_t address, uint16_t port) override {
+        ++reconnects;
+        return real_.reconnect(socket, address, port);
+    }
     Transfer send(SocketHandle socket, const char* data, int length) override {
+        if (lostNetworkSends > 0) {
+            --lostNetworkSends;
+            return Transfer{TransferStatus::kNetworkDown, -1};
+        }
         return count(real_.send(socket, data, length));
     }
     Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
@@ -556,6 +710,28 @@ TEST(IL2ConnectionLoopback, ValuesFlowAgainOnceThePeerListensAgain) {
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "Simulator not answering on 127.0.0.1 : " + std::to_string(port) +
                   ", polling goes on\nSimulator answering again\n");
+}
+
+TEST(IL2ConnectionLoopback, ANewConnectionWhileTheReceiverWaitsCarriesTheAnswer) {
+    UdpEndpoint peer(0);
+    ASSERT_TRUE(peer.isOpen()) << peer.error();
+    // Never destroyed: a receiver left behind by a failure may still use it.
+    static CountingSockets& sockets = *new CountingSockets;
+    auto connection = connectTo(peer.port(), sockets);
+    // The receiver waits in its receive while the sender connects anew.
+    PendingReceive answer(connection);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    sockets.lostNetworkSends = 1;
+    connection->beginBatch();
+    ::testing::internal::CaptureStdout();
+    const int sent = connection->sendData("R/32", 4);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(sent, 4);
+    EXPECT_EQ(sockets.reconnects.load(), 1);
+    UdpPeer program;
+    ASSERT_EQ(receiveAtPeer(peer, &program), "R/32");
+    ASSERT_TRUE(peer.sendTo(program, "A/32\\5", 6));
+    EXPECT_EQ(answer.get(), "A/32\\5");
 }
 
 }  // namespace

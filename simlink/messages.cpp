@@ -4,7 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <algorithm>
+#include <string>
+
 #include "display/il2data.h"
+#include "platform/code_page.h"
+#include "platform/utf8.h"
 
 const char* const kQueryTexts[kQueryCount] = {
     "R/22", "R/30", "R/32", "R/34", "R/36", "R/38", "R/40", "R/42", "R/44", "R/46", "R/48",
@@ -70,6 +75,22 @@ void copyValueText(const char* text, int32_t length, char* target, int32_t capac
     target[count] = '\0';
 }
 
+// The aircraft's name comes in the simulator's 8-bit code page (the ANSI one
+// on Windows), while every display line holds UTF-8; so it is converted here,
+// once, and cut at capacity - 1 bytes on a character boundary. Like any value,
+// it ends at its first NUL.
+void copyName(const char* text, int32_t length, char* target, int32_t capacity) {
+    const char* name = text + kValueOffset;
+    const size_t count = strnlen(name, static_cast<size_t>(length - kValueOffset));
+    const std::string utf8 = platform::codePageToUtf8(name, count);
+    size_t kept = std::min(utf8.size(), static_cast<size_t>(capacity - 1));
+    if (kept < utf8.size()) {
+        kept = platform::wholeUtf8Length(utf8.data(), kept);
+    }
+    std::memcpy(target, utf8.data(), kept);
+    target[kept] = '\0';
+}
+
 }  // namespace
 
 const char* queryValueName(int index) {
@@ -86,7 +107,7 @@ int32_t IL2Data::parseAnswer(const char* text, int32_t length) {
         return 0;
     }
     if (code->field == nullptr) {
-        copyValueText(text, length, plane, kPlaneCapacity);
+        copyName(text, length, plane, kPlaneCapacity);
         return 0;
     }
     // strtod reads the number in the "C" locale, which is in force because the program never

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "display/il2data.h"
+#include "platform/code_page.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -154,6 +156,21 @@ TEST(Messages, AircraftName) {
         EXPECT_EQ(std::string(data.plane), c.expected) << "'" << c.answer.substr(0, 40) << "'";
         EXPECT_EQ(data.speedometer_indicated, 0.0f);
     }
+}
+
+// The name becomes UTF-8 (from Latin-1 on POSIX, from the ANSI code page on
+// Windows), and the record keeps what fits, between two characters.
+TEST(Messages, ANameLongerThanTheRecordIsCutOnACharacterBoundary) {
+    // Every byte becomes two or more in UTF-8, and 1023 is odd.
+    const std::string name(1019, '\xE9');
+    const std::string whole = platform::codePageToUtf8(name.data(), name.size());
+    IL2Data data;
+    parse(data, "A/22 " + name);
+    const std::string kept(data.plane);
+    EXPECT_LE(kept.size(), 1023u);
+    EXPECT_GT(kept.size(), 1019u);
+    EXPECT_EQ(platform::wholeUtf8Length(kept.data(), kept.size()), kept.size());
+    EXPECT_EQ(whole.compare(0, kept.size(), kept), 0);
 }
 
 TEST(Messages, LastAnswerWins) {

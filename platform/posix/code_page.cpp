@@ -7,10 +7,6 @@ wchar_t codePageChar(unsigned char byte) {
     return static_cast<wchar_t>(byte);
 }
 
-size_t codePageCharLength(const char*, size_t, unsigned) {
-    return 1;
-}
-
 std::wstring fromCodePage(const char* text, size_t length, unsigned) {
     std::wstring wide;
     wide.reserve(length);

@@ -62,12 +62,22 @@ class PosixSockets : public SocketApi {
         server.sin_family = AF_INET;
         server.sin_port = port;
         server.sin_addr.s_addr = address;
-        if (::connect(descriptorOf(socket), reinterpret_cast<const sockaddr*>(&server),
-                      sizeof server) != 0) {
-            lastErrorNumber = errno;
+        return connectTo(socket, server);
+    }
+
+    int reconnect(SocketHandle socket, uint32_t address, uint16_t port) override {
+        // A second connect keeps the local address bound by the first, gone or
+        // not, and fails with ENETUNREACH once it is gone. Dissolving the
+        // association first (AF_UNSPEC) unbinds it, so that the next connect
+        // chooses an address, and a port, afresh. A receive that waits
+        // meanwhile goes on waiting.
+        sockaddr_in none;
+        std::memset(&none, 0, sizeof none);
+        none.sin_family = AF_UNSPEC;
+        if (connectTo(socket, none) != 0) {
             return -1;
         }
-        return 0;
+        return connect(socket, address, port);
     }
 
     Transfer send(SocketHandle socket, const char* data, int length) override {
@@ -107,6 +117,16 @@ class PosixSockets : public SocketApi {
     void close(SocketHandle socket) override { ::close(descriptorOf(socket)); }
 
     int hostNotFoundError() override { return HOST_NOT_FOUND; }
+
+  private:
+    static int connectTo(SocketHandle socket, const sockaddr_in& peer) {
+        if (::connect(descriptorOf(socket), reinterpret_cast<const sockaddr*>(&peer),
+                      sizeof peer) != 0) {
+            lastErrorNumber = errno;
+            return -1;
+        }
+        return 0;
+    }
 };
 
 }  // namespace
@@ -120,7 +140,10 @@ TransferStatus transferStatusOf(int error) {
             return TransferStatus::kPeerUnreachable;
         // A lost Wi-Fi or a pulled cable: the send finds no route, or an ICMP
         // report of one arrives on the next send or receive. The socket stays
-        // usable for when the network is back.
+        // usable for when the network is back. A network that came back with
+        // another local address fails every send with ENETUNREACH (or
+        // EADDRNOTAVAIL) until the socket is connected anew.
+        case EADDRNOTAVAIL:
         case ENETUNREACH:
         case EHOSTUNREACH:
         case EHOSTDOWN:

@@ -17,6 +17,7 @@ TEST(SocketsPosix, FailedTransfersMeanWhatTheirErrorSays) {
         {EHOSTUNREACH, TransferStatus::kNetworkDown},
         {EHOSTDOWN, TransferStatus::kNetworkDown},
         {ENETDOWN, TransferStatus::kNetworkDown},
+        {EADDRNOTAVAIL, TransferStatus::kNetworkDown},
         {EBADF, TransferStatus::kFailed},
         {ENOTSOCK, TransferStatus::kFailed},
         {ECONNRESET, TransferStatus::kFailed},

@@ -17,11 +17,26 @@ wchar_t codePageChar(unsigned char byte) {
     return wide;
 }
 
-size_t codePageCharLength(const char* text, size_t available, unsigned codePage) {
-    return available >= 2 && IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[0])) ? 2 : 1;
+namespace {
+
+// Whether the text's last byte is a lead byte with no trail byte after it.
+// Only a walk from the start tells: a trail byte may have a lead byte's value.
+bool endsWithLoneLeadByte(const char* text, size_t length, unsigned codePage) {
+    size_t i = 0;
+    while (i < length) {
+        i += IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[i])) ? 2 : 1;
+    }
+    return i > length;
 }
 
+}  // namespace
+
 std::wstring fromCodePage(const char* text, size_t length, unsigned codePage) {
+    // What MultiByteToWideChar makes of a cut character is not documented
+    // (nothing, '?', the code page's default); here it is always U+FFFD.
+    if (endsWithLoneLeadByte(text, length, codePage)) {
+        return fromCodePage(text, length - 1, codePage) + L'\uFFFD';
+    }
     const int count = length <= INT_MAX ? static_cast<int>(length) : 0;
     int wideCount = count > 0 ? MultiByteToWideChar(codePage, 0, text, count, nullptr, 0) : 0;
     std::wstring wide(static_cast<size_t>(wideCount), L'\0');

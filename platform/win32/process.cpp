@@ -120,8 +120,12 @@ void waitForKey() {
     // _getch reads the console itself, not standard input, and would wait
     // forever without one; GetConsoleMode tells a real console from a pipe,
     // a file or NUL (which the C runtime's _isatty takes for a terminal).
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode;
-    if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) {
+    if (GetConsoleMode(input, &mode)) {
+        // Keys pressed earlier in the window are still queued, and one of
+        // them would end the wait at once, before the message could be read.
+        FlushConsoleInputBuffer(input);
         _getch();
     } else {
         std::getchar();  // EOF at once when standard input is closed

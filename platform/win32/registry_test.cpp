@@ -5,20 +5,25 @@
 
 #include <string>
 
+#include "platform/win32/local_machine_override.h"
+
 namespace platform {
 namespace {
 
-// A key of the test's own under HKEY_LOCAL_MACHINE, removed afterwards.
+// A key of the test's own under HKEY_LOCAL_MACHINE, which is itself a key of
+// the test's own while the test runs.
 class RegistryWindows : public ::testing::Test {
   protected:
-    RegistryWindows()
-        : path_(L"SOFTWARE\\flightmfd-test-" + std::to_wstring(GetCurrentProcessId())) {
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key_,
-                        nullptr);
+    void SetUp() override {
+        ASSERT_TRUE(override_.active()) << "HKEY_LOCAL_MACHINE cannot be redirected";
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_WRITE,
+                                  nullptr, &key_, nullptr),
+                  ERROR_SUCCESS);
     }
-    ~RegistryWindows() override {
-        RegCloseKey(key_);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str());
+    void TearDown() override {
+        if (key_ != nullptr) {
+            RegCloseKey(key_);
+        }
     }
 
     // Stores `text` with its terminating zero, as reg.exe and installers do.
@@ -27,7 +32,8 @@ class RegistryWindows : public ::testing::Test {
                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
 
-    std::wstring path_;
+    LocalMachineOverride override_;
+    const std::wstring path_ = L"SOFTWARE\\flightmfd\\test";
     HKEY key_ = nullptr;
 };
 
@@ -59,6 +65,21 @@ TEST_F(RegistryWindows, MissingKeyOrValueFails) {
     EXPECT_FALSE(key.queryValue(L"absent", buffer, &size));
     key.close();
     key.close();  // a second close is harmless
+}
+
+TEST(LocalMachineOverrideWindows, KeepsTheMachinesKeysOutOfReach) {
+    const wchar_t path[] = L"SOFTWARE\\flightmfd-override-check";
+    {
+        LocalMachineOverride override;
+        ASSERT_TRUE(override.active());
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key), ERROR_SUCCESS);
 }
 
 }  // namespace

@@ -84,6 +84,12 @@ class WinsockApi : public SocketApi {
         return 0;
     }
 
+    int reconnect(SocketHandle s, uint32_t address, uint16_t port) override {
+        // Winsock connects a datagram socket anew in place, choosing the local
+        // address again; a receive that waits meanwhile goes on waiting.
+        return connect(s, address, port);
+    }
+
     Transfer send(SocketHandle s, const char* data, int length) override {
         int count = ::send(static_cast<SOCKET>(s), data, length, 0);
         return count == SOCKET_ERROR ? failure() : Transfer{TransferStatus::kOk, count};
@@ -119,7 +125,9 @@ TransferStatus transferStatusOf(int error) {
         case WSAETIMEDOUT:
             return TransferStatus::kPeerUnreachable;
         // A lost Wi-Fi or a pulled cable; the socket stays usable for when
-        // the network is back.
+        // the network is back. WSAEADDRNOTAVAIL: the network came back with
+        // another local address, and the socket must be connected anew.
+        case WSAEADDRNOTAVAIL:
         case WSAENETUNREACH:
         case WSAEHOSTUNREACH:
         case WSAEHOSTDOWN:

@@ -131,6 +131,7 @@ TEST(SocketsWindowsErrors, FailedTransfersMeanWhatTheirErrorSays) {
         {WSAEHOSTUNREACH, TransferStatus::kNetworkDown},
         {WSAEHOSTDOWN, TransferStatus::kNetworkDown},
         {WSAENETDOWN, TransferStatus::kNetworkDown},
+        {WSAEADDRNOTAVAIL, TransferStatus::kNetworkDown},
         {WSAENOTSOCK, TransferStatus::kFailed},
         {WSAEINTR, TransferStatus::kFailed},
         {WSAENOBUFS, TransferStatus::kFailed},

@@ -42,8 +42,12 @@ void SystemTest::registerLibrary(const std::string& path) {
 }
 
 void SystemTest::start() {
-    program_ = std::make_unique<ChildProcess>(FLIGHTMFD_PATH, std::vector<std::string>{},
-                                              folder_.path(), environment_);
+    startThrough(FLIGHTMFD_PATH, {});
+}
+
+void SystemTest::startThrough(const std::string& command,
+                              const std::vector<std::string>& arguments) {
+    program_ = std::make_unique<ChildProcess>(command, arguments, folder_.path(), environment_);
 }
 
 int SystemTest::exitStatus(double seconds) {

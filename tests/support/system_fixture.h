@@ -30,6 +30,9 @@ class SystemTest : public ::testing::Test {
     void writeConfig(const std::string& xml) { writeFile(folder_.file("config.xml"), xml); }
     void registerLibrary(const std::string& path);
     void start();
+    // Starts `command` with `arguments` in place of the program, in the
+    // same folder and environment (a wrapper that starts the program).
+    void startThrough(const std::string& command, const std::vector<std::string>& arguments);
     ChildProcess& program() { return *program_; }
 
     // Exit status after the program ended by itself within `seconds`, else -1.

@@ -7,22 +7,22 @@
 
 namespace testsupport {
 
-UdpPeer::UdpPeer(uint16_t port) {
+UdpPeer::UdpPeer(uint16_t port, uint32_t address) {
     socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    bound.sin_port = htons(port);
+    bound.sin_addr.s_addr = htonl(address);
     int yes = 1;
     setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    if (bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (bind(socket_, reinterpret_cast<sockaddr*>(&bound), sizeof bound) != 0) {
         ::close(socket_);
         socket_ = -1;
         return;
     }
-    socklen_t length = sizeof address;
-    getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    socklen_t length = sizeof bound;
+    getsockname(socket_, reinterpret_cast<sockaddr*>(&bound), &length);
+    port_ = ntohs(bound.sin_port);
 }
 
 UdpPeer::~UdpPeer() {

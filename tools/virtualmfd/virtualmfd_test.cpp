@@ -231,7 +231,11 @@ TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
     Changes noDevice;
     start(&noDevice);
     EXPECT_TRUE(noDevice.events.empty());
+    // No device: neither a handle nor the null one that the program passes
+    // then takes a page.
     EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), kBadHandle);
+    EXPECT_EQ(addPage(nullptr, 0, L"PAGE00", 1), kBadHandle);
+    EXPECT_EQ(setString(nullptr, 0, 0, 1, L"x"), kBadHandle);
     unload();
 
     unsetenv("VIRTUALMFD_NO_DEVICE");

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Text from a double-byte code page, under Wine, on the build that
+# FLIGHTMFD_WINE_ARCH picks (scripts/wine-common.sh). With LANG=zh_CN.UTF-8,
+# Wine's ANSI code page is 936 (GBK): the simulator stand-in sends the
+# aircraft's name in GBK, whose bytes are valid UTF-8 as well, config.xml gives
+# prefixes in UTF-8, and both must reach the virtual display as written. The
+# zh_CN.UTF-8 locale is made for this script alone (localedef into
+# build/<arch>/locale, read through LOCPATH); nothing of the system changes.
+# Run scripts/windows-build.sh first. Every Wine run is time-limited, and the
+# Wine server is stopped at the end; no standard input is needed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+
+source "$top/scripts/wine-common.sh"
+work=$work_top/double-byte
+unset FLIGHTMFD_DISPLAY_LIBRARY LC_ALL
+export VIRTUALMFD_RECORD=record.txt VIRTUALMFD_VIEW=0
+
+for program in flightmfd.exe flightmfd-sim.exe virtualmfd.dll; do
+    [ -f "$bin/$program" ] || { echo "windows-double-byte: $bin/$program is missing" >&2; exit 1; }
+done
+[ -f "$WINEPREFIX/.ready" ] ||
+    { echo "windows-double-byte: no Wine prefix; run windows-build.sh" >&2; exit 1; }
+
+locales=$work_top/locale
+if [ ! -d "$locales/zh_CN.UTF-8" ]; then
+    mkdir -p "$locales"
+    localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8" >/dev/null 2>&1 || {
+        echo "windows-double-byte: cannot make the zh_CN.UTF-8 locale (Debian's locales package)" >&2
+        exit 1
+    }
+fi
+export LOCPATH=$locales LANG=zh_CN.UTF-8
+
+pids=()
+finish() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    wineserver -k >/dev/null 2>&1 || true
+}
+trap finish EXIT
+# A server left from a run in another locale would keep that one's code page.
+wineserver -k >/dev/null 2>&1 || true
+start_wine_server
+
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+
+# "Fighter" in GBK (d5 bd b6 b7 bb fa: read as UTF-8, two other characters).
+printf '22 \xd5\xbd\xb6\xb7\xbb\xfa\n30 250\n40 1000\n' >values.txt
+timeout -k 5 120 wine "$bin/flightmfd-sim.exe" --port 0 --duration 100 --values values.txt \
+    </dev/null >sim.out 2>sim.err &
+pids+=($!)
+if ! port=$(simulator_port sim.out); then
+    cat sim.out sim.err >&2 || true
+    echo "windows-double-byte: the simulator stand-in did not start" >&2
+    exit 1
+fi
+# "Altitude" and "speed" in Chinese, as UTF-8.
+cat >config.xml <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<flightmfd>
+    <il2host ipAddress="127.0.0.1" port="$port"/>
+    <line prefix="">plane</line>
+    <line prefix="高度" unit="m">altimeter</line>
+    <line prefix="速度" unit="kmph" suffix="公里">speedometer_indicated</line>
+</flightmfd>
+XML
+
+registry add 'HKLM\SOFTWARE\Saitek\DirectOutput' /v DirectOutputX86 /t REG_SZ \
+    /d "$(winepath -w "$bin/virtualmfd.dll")" /f >/dev/null 2>&1
+timeout -k 5 120 wine "$bin/flightmfd.exe" </dev/null >out.txt 2>err.txt &
+program=$!
+pids+=("$program")
+# The wide length of each text, then the text as the record writes it (UTF-8).
+wanted=(
+    'SetString 0x1 0 0 4 " 战斗机"'
+    'SetString 0x1 0 1 11 "高度 1000.0 m"'
+    'SetString 0x1 0 2 11 "速度 250.0 公里"'
+)
+deadline=$((SECONDS + 90))
+for line in "${wanted[@]}"; do
+    until grep -Fqx "$line" record.txt 2>/dev/null; do
+        ((SECONDS < deadline)) && kill -0 "$program" 2>/dev/null || break 2
+        sleep 0.5
+    done
+done
+kill "$program" 2>/dev/null || true
+wait "$program" 2>/dev/null || true
+
+failed=false
+for line in "${wanted[@]}"; do
+    grep -Fqx "$line" record.txt 2>/dev/null || {
+        echo "windows-double-byte: FAILED: the record lacks: $line" >&2
+        failed=true
+    }
+done
+if $failed; then
+    for file in record.txt out.txt err.txt; do
+        echo "---- $file" >&2
+        tr -d '\r' <"$file" 2>/dev/null | grep -v '^[a-zA-Z]*Thread' | tail -n 12 >&2 || true
+    done
+    exit 1
+fi
+echo "windows-double-byte: a GBK name and UTF-8 prefixes reach the display as written ($wine_arch)"
