@@ -31,24 +31,16 @@ unset VIRTUALMFD_NO_DEVICE VIRTUALMFD_FAIL_INITIALIZE VIRTUALMFD_FAIL_SETSTRING
 unset VIRTUALMFD_REPLUG_SECONDS
 
 command -v tmux >/dev/null || { echo "windows-console: needs tmux (scripts/windows-deps.sh)" >&2; exit 1; }
-for program in flightmfd.exe flightmfd-sim.exe virtualmfd.dll; do
-    [ -f "$bin/$program" ] || { echo "windows-console: $bin/$program is missing" >&2; exit 1; }
-done
-[ -f "$WINEPREFIX/.ready" ] || { echo "windows-console: no Wine prefix; run windows-build.sh" >&2; exit 1; }
+require_programs windows-console flightmfd.exe flightmfd-sim.exe flightmfd-preview.exe virtualmfd.dll
 
 # A console of 120 columns and 40 rows; the live view's panel is 34 columns
 # wide, and the program's lines fit below it without scrolling.
 columns=120
 socket=flightmfd-console-$$
 term() { tmux -L "$socket" -f /dev/null "$@"; }
-pids=()
 finish() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
     term kill-server >/dev/null 2>&1 || true
-    wait 2>/dev/null || true
-    wineserver -k >/dev/null 2>&1 || true
+    stop_background
 }
 trap finish EXIT
 

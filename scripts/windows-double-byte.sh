@@ -17,11 +17,7 @@ work=$work_top/double-byte
 unset FLIGHTMFD_DISPLAY_LIBRARY LC_ALL
 export VIRTUALMFD_RECORD=record.txt VIRTUALMFD_VIEW=0
 
-for program in flightmfd.exe flightmfd-sim.exe virtualmfd.dll; do
-    [ -f "$bin/$program" ] || { echo "windows-double-byte: $bin/$program is missing" >&2; exit 1; }
-done
-[ -f "$WINEPREFIX/.ready" ] ||
-    { echo "windows-double-byte: no Wine prefix; run windows-build.sh" >&2; exit 1; }
+require_programs windows-double-byte flightmfd.exe flightmfd-sim.exe virtualmfd.dll
 
 locales=$work_top/locale
 if [ ! -d "$locales/zh_CN.UTF-8" ]; then
@@ -33,15 +29,7 @@ if [ ! -d "$locales/zh_CN.UTF-8" ]; then
 fi
 export LOCPATH=$locales LANG=zh_CN.UTF-8
 
-pids=()
-finish() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    wineserver -k >/dev/null 2>&1 || true
-}
-trap finish EXIT
+trap stop_background EXIT
 # A server left from a run in another locale would keep that one's code page.
 wineserver -k >/dev/null 2>&1 || true
 start_wine_server

@@ -26,20 +26,8 @@ export VIRTUALMFD_RECORD=record.txt VIRTUALMFD_VIEW=0
 # ':OutputDebugStringA "' (wide texts arrive there converted).
 debugger=-all,warn+debugstr,warn+seh
 
-for program in flightmfd.exe flightmfd-sim.exe flightmfd-preview.exe virtualmfd.dll; do
-    [ -f "$bin/$program" ] || { echo "windows-e2e: $bin/$program is missing" >&2; exit 1; }
-done
-[ -f "$WINEPREFIX/.ready" ] || { echo "windows-e2e: no Wine prefix; run windows-build.sh" >&2; exit 1; }
-
-pids=()
-finish() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    wineserver -k >/dev/null 2>&1 || true
-}
-trap finish EXIT
+require_programs windows-e2e flightmfd.exe flightmfd-sim.exe flightmfd-preview.exe virtualmfd.dll
+trap stop_background EXIT
 
 start_wine_server
 

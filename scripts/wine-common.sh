@@ -62,6 +62,28 @@ registry() {  # reg arguments...
     timeout -k 5 60 wine reg "$@" "$registry_view" </dev/null
 }
 
+# Fails unless the build's programs and its Wine prefix are there.
+require_programs() {  # check-name program...
+    local check=$1 program
+    shift
+    for program in "$@"; do
+        [ -f "$bin/$program" ] || { echo "$check: $bin/$program is missing" >&2; exit 1; }
+    done
+    [ -f "$WINEPREFIX/.ready" ] || { echo "$check: no Wine prefix; run windows-build.sh" >&2; exit 1; }
+}
+
+# The programs a check starts in the background, as `pids+=($!)`; a check
+# ends them and the Wine server on its way out: trap stop_background EXIT.
+pids=()
+stop_background() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    wineserver -k >/dev/null 2>&1 || true
+}
+
 # Starts the Wine server and its service processes here, holding no pipe of
 # the caller's: started by a program whose output is read through a pipe,
 # they would keep that pipe open after the program ended.
