@@ -388,9 +388,6 @@ void PrintTo(const LostNetworkCase& c, std::ostream* out) {
 const TransferStatus kDown = TransferStatus::kNetworkDown;
 const TransferStatus kOk = TransferStatus::kOk;
 
-// The query that goes out over the new connection, and an unreachable port
-// that is no reason to connect anew, are proven with real sockets and by the
-// table above.
 const LostNetworkCase kLostNetworkCases[] = {
     {"OnceABatch", {kDown, kDown, kDown, kDown, kOk}, {}, "b00b4", 5, 2, true},
     {"NothingIsSentUntilANewConnectionIsMade", {kDown, kOk}, {-1, -1, 0}, "b00b0b44", 3, 3, true},

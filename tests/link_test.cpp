@@ -9,15 +9,21 @@
 #include <thread>
 #include <vector>
 
+#include "display/flight_values.h"
 #include "tests/support/system_fixture.h"
 #include "tests/support/udp_peer.h"
 
 namespace testsupport {
 namespace {
 
-const std::vector<std::string> kQueries = {"R/22", "R/30", "R/32", "R/34", "R/36", "R/38", "R/40",
-                                           "R/42", "R/44", "R/46", "R/48", "R/50", "R/80", "R/82",
-                                           "R/84", "R/86", "R/88", "R/92", "R/94", "R/96", "R/98"};
+// One batch: the queries of the flight-value table, in its order.
+std::vector<std::string> batch() {
+    std::vector<std::string> queries;
+    for (const FlightValue& value : kFlightValues) {
+        queries.emplace_back(value.query);
+    }
+    return queries;
+}
 
 // Answers queries as `answer` says (empty: no answer) until `done` holds or
 // `seconds` pass.
@@ -83,17 +89,20 @@ TEST_F(LinkTest, StartupLinesComeInTheirOrder) {
 }
 
 TEST_F(LinkTest, QueriesGoOutInBatchesOfTwentyOneFourByteDatagrams) {
+    const std::vector<std::string> queries = batch();
+    ASSERT_EQ(queries.size(), 21u);
     startWith({});
     std::vector<std::string> received;
-    while (received.size() < 2 * kQueries.size()) {
+    while (received.size() < 2 * queries.size()) {
         auto datagram = peer_.receive(10);
         ASSERT_TRUE(datagram.has_value());
         received.push_back(*datagram);
     }
     // The peer listens before the program starts, so it sees the first batch whole.
-    for (size_t i = 0; i < kQueries.size(); ++i) {
-        EXPECT_EQ(received[i], kQueries[i]) << "datagram " << i;
-        EXPECT_EQ(received[i + kQueries.size()], kQueries[i]);
+    for (size_t i = 0; i < queries.size(); ++i) {
+        EXPECT_EQ(received[i].size(), 4u);
+        EXPECT_EQ(received[i], queries[i]) << "datagram " << i;
+        EXPECT_EQ(received[i + queries.size()], queries[i]);
     }
 }
 

@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {9, "<line> has no value name: it shows only its prefix"},
                     {10,
                      "unknown value name \"qnh\": the line shows no value; value names are "
-                     "plane, speedometer_indicated, altimeter, variometer, slip, turn, flaps, "
+                     "plane, speedometer_indicated, variometer, slip, turn, altimeter, flaps, "
                      "aileron, propPitch, aileronTrim, elevatorTrim, rudderTrim"}}},
         BrokenFile{"units.xml",
                    {{5, "unknown unit \"KMPH\": the line would show -1.0; did you mean \"kmph\"?"},
