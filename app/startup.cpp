@@ -11,6 +11,7 @@
 #include "app/link_threads.h"
 #include "config/configuration.h"
 #include "config/xml_reader.h"
+#include "display/flight_values.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/text_io.h"
@@ -76,6 +77,18 @@ void rejectUnusableHost(const ConfigurationReport& report) {
     }
 }
 
+// The values that a display line shows, each watched for answers of its own.
+AnswerWatch::ValueSet shownValues(const std::vector<TemplateToken>& tmpl) {
+    AnswerWatch::ValueSet values = 0;
+    for (const TemplateToken& token : tmpl) {
+        const FlightValue* value = flightValueNamed(token.valueName);
+        if (value != nullptr && isShown(*value)) {
+            values |= valueBit(*value);
+        }
+    }
+    return values;
+}
+
 }  // namespace
 
 MainObjects runStartup() {
@@ -88,6 +101,7 @@ MainObjects runStartup() {
     std::printf("il2IPAddress : %s, il2Port : %d\n", il2IPAddress, static_cast<int>(il2Port));
 
     il2Connection = new IL2Connection(il2IPAddress, il2Port);
+    il2Connection->watchValues(shownValues(tmpl));
     platform::NamedMutex mutexBuffer = platform::NamedMutex::open("mutexBuffer");
 
     uint32_t askDataThreadId = platform::startThread("askDataThread", askDataThread, nullptr);

@@ -41,7 +41,7 @@ uint32_t sendQueries(void*) {
 uint32_t receiveAnswers(void*) {
     char buffer[1024];
     for (;;) {
-        sockets.receive(connection, buffer, sizeof buffer);
+        sockets.receive(connection, buffer, sizeof buffer, nullptr);
     }
 }
 

@@ -47,6 +47,12 @@ inline bool isShown(const FlightValue& value) {
     return isText(value) || value.decimals > 0;
 }
 
+// Whether the value is one of the instrument readings (codes 30 to 50), which the simulator gives
+// neither in online play nor while a mission loads; its other answers go on meanwhile.
+inline bool isInstrumentReading(const FlightValue& value) {
+    return value.code >= 30 && value.code <= 50;
+}
+
 // The value of that name, matched exactly and case-sensitively; null for any other text and for
 // a null pointer.
 const FlightValue* flightValueNamed(const char* name);

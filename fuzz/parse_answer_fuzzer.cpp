@@ -1,7 +1,7 @@
 // Fuzz target: one datagram from the network, as the main loop hands it to the
 // flight data record. Whatever the bytes, the record must stay usable: the
 // aircraft name terminated within its buffer and made of the answer's bytes
-// alone (converted to UTF-8, cut between two characters), at most one field
+// alone (unescaped, converted to UTF-8, cut between two characters), at most one field
 // changed, and nothing changed at all by an answer without a known code.
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +11,8 @@
 
 #include "display/flight_values.h"
 #include "display/il2data.h"
-#include "platform/code_page.h"
 #include "platform/utf8.h"
+#include "simlink/messages.h"
 
 namespace {
 
@@ -63,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // The new name is the answer's bytes after the separator, up to a NUL,
         // as UTF-8: whole, or its longest beginning that fits and splits no
         // character.
-        const std::string whole =
-            platform::codePageToUtf8(answer + 5, strnlen(answer + 5, size - 5));
+        const std::string whole = aircraftName(answer + 5, size - 5);
         const size_t kept = std::strlen(il2d.plane);
         const size_t room = IL2Data::kPlaneCapacity - 1;
         const size_t expected =

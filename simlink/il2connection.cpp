@@ -1,6 +1,7 @@
 #include "simlink/il2connection.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/process.h"
 #include "platform/thread.h"
@@ -38,6 +39,12 @@ IL2Connection::IL2Connection(const char* address, uint16_t port, platform::Socke
         failConstruction(sockets_);
     }
     serverPort_ = sockets_.hostToNetworkPort(port);
+    // A simulator configured as 0.0.0.0 is this computer, which answers from
+    // the loopback address.
+    answerAddress_ = serverAddress_;
+    if (answerAddress_ == 0) {
+        sockets_.parseAddress("127.0.0.1", &answerAddress_);
+    }
     if (sockets_.connect(socket_, serverAddress_, serverPort_) == -1) {
         std::fprintf(stderr, "Cannot connect socket to server. Error : %d\n", sockets_.lastError());
         failConstruction(sockets_);
@@ -100,14 +107,23 @@ platform::Transfer IL2Connection::sendAgainOnNewConnection(const char* data, int
 
 int IL2Connection::recData(char* buffer, int capacity) {
     for (;;) {
-        platform::Transfer received = sockets_.receive(socket_, buffer, capacity);
+        platform::SocketPeer sender;
+        platform::Transfer received = sockets_.receive(socket_, buffer, capacity, &sender);
         switch (received.status) {
             case platform::TransferStatus::kOk:
-                peerAnswered();
+                // A connected socket hears only its peer, but between the two
+                // steps of a new connection it is open to any sender: a stray
+                // datagram must not change a shown value.
+                if (!fromServer(sender)) {
+                    break;
+                }
+                peerAnswered(buffer, received.count);
                 return received.count;
             case platform::TransferStatus::kTooLong:
                 // No answer is that long; a cut one would be parsed wrongly.
-                peerAnswered();
+                if (fromServer(sender)) {
+                    peerAnswered(nullptr, 0);
+                }
                 break;
             case platform::TransferStatus::kPeerUnreachable:
                 // Each such report stands for one query that went out, so
@@ -154,10 +170,18 @@ void IL2Connection::waitForTheEnd() {
     }
 }
 
+bool IL2Connection::fromServer(const platform::SocketPeer& sender) const {
+    return sender.address == answerAddress_ && sender.port == serverPort_;
+}
+
 void IL2Connection::queryGoesOut() {
     std::lock_guard<std::mutex> lock(stateMutex_);
-    if (answers_.querying(AnswerWatch::Clock::now())) {
+    const AnswerWatch::Clock::time_point now = AnswerWatch::Clock::now();
+    if (answers_.querying(now)) {
         printSilent();
+    }
+    if (answers_.valuesChanged(now)) {
+        printMissingValues();
     }
 }
 
@@ -169,12 +193,31 @@ void IL2Connection::peerUnreachable() {
     }
 }
 
-void IL2Connection::peerAnswered() {
+void IL2Connection::peerAnswered(const char* answer, int length) {
+    // An answer shorter than its code and separator carries no value.
+    const FlightValue* value = length >= 5 ? flightValueAnswered(answer) : nullptr;
+    const int32_t index = value != nullptr ? static_cast<int32_t>(value - kFlightValues) : -1;
     std::lock_guard<std::mutex> lock(stateMutex_);
-    if (answers_.answered(AnswerWatch::Clock::now())) {
+    if (answers_.answered(AnswerWatch::Clock::now(), index)) {
         stopIfEnding();
         std::printf("Simulator answering again\n");
     }
+}
+
+void IL2Connection::printMissingValues() {
+    stopIfEnding();
+    const AnswerWatch::ValueSet missing = answers_.missingValues();
+    if (missing == 0) {
+        std::printf("All shown values answering again\n");
+        return;
+    }
+    std::string names;
+    for (const FlightValue& value : kFlightValues) {
+        if ((missing & valueBit(value)) != 0) {
+            names += (names.empty() ? "" : ", ") + std::string(value.name);
+        }
+    }
+    std::printf("No answer for %s %s\n", names.c_str(), whyMissing(missing));
 }
 
 void IL2Connection::printSilent() {

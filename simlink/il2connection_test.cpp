@@ -33,6 +33,7 @@ class FakeSockets : public platform::SocketApi {
     struct Datagram {
         TransferStatus status;
         std::string data;
+        uint16_t fromPort = 0;  // host order; 0: the simulator's own port
     };
 
     int startupResult = 0;
@@ -110,7 +111,8 @@ class FakeSockets : public platform::SocketApi {
         }
         return transfer(status, length);
     }
-    Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
+    Transfer receive(SocketHandle socket, char* buffer, int capacity,
+                     platform::SocketPeer* from) override {
         EXPECT_EQ(socket, kHandle);
         if (datagrams.empty() && receiveWaitsForClose) {
             std::unique_lock<std::mutex> lock(mutex_);
@@ -130,6 +132,9 @@ class FakeSockets : public platform::SocketApi {
         Datagram next = datagrams.front();
         datagrams.pop_front();
         next.data.copy(buffer, static_cast<size_t>(capacity));
+        *from = platform::SocketPeer{connectedAddress, next.fromPort == 0
+                                                           ? connectedPort
+                                                           : hostToNetworkPort(next.fromPort)};
         return transfer(next.status, static_cast<int>(next.data.size()));
     }
     void close(SocketHandle socket) override {
@@ -418,6 +423,24 @@ TEST_P(IL2ConnectionLostNetwork, ConnectsAnewOnceABatch) {
 INSTANTIATE_TEST_SUITE_P(Fake, IL2ConnectionLostNetwork, ::testing::ValuesIn(kLostNetworkCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A failed new connection leaves the socket without a peer, open to any
+// sender; only the simulator's datagrams may count.
+TEST(IL2Connection, OnlyTheSimulatorIsHeardWhileTheSocketHasNoPeer) {
+    FakeSockets sockets;
+    IL2Connection connection("127.0.0.1", 20010, sockets);
+    sockets.sendResults = {kDown};
+    sockets.reconnectResults = {-1};
+    ::testing::internal::CaptureStdout();
+    connection.beginBatch();
+    EXPECT_EQ(connection.sendData("R/40", 4), 0);
+    sockets.datagrams = {
+        {kOk, "A/40\\9999", 20011}, {TransferStatus::kTooLong, "", 53}, {kOk, "A/40\\1"}};
+    EXPECT_EQ(receiveOne(connection), "A/40\\1");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n"
+              "Simulator answering again\n");
+}
+
 TEST(IL2Connection, AReceiveThatFindsNoNetworkWaitsBeforeTheNext) {
     // Such a report may come at once, again and again, for as long as the
     // network is down; without a pause the receiver would take a whole core.
@@ -649,8 +672,9 @@ class CountingSockets : public platform::SocketApi {
         }
         return count(real_.send(socket, data, length));
     }
-    Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
-        return count(real_.receive(socket, buffer, capacity));
+    Transfer receive(SocketHandle socket, char* buffer, int capacity,
+                     platform::SocketPeer* from) override {
+        return count(real_.receive(socket, buffer, capacity, from));
     }
     void close(SocketHandle socket) override { real_.close(socket); }
     int hostNotFoundError() override { return real_.hostNotFoundError(); }

@@ -1,5 +1,5 @@
-// The simulator's answers, applied to the flight data record; the queries they answer are the
-// `query` texts of kFlightValues.
+#include "simlink/messages.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -30,14 +30,25 @@ void copyValueText(const char* text, int32_t length, char* target, int32_t capac
     target[count] = '\0';
 }
 
-// The aircraft's name comes in the simulator's 8-bit code page (the ANSI one
-// on Windows), while every display line holds UTF-8; so it is converted here,
-// once, and cut at capacity - 1 bytes on a character boundary. Like any value,
-// it ends at its first NUL.
+// The simulator frames its answers with slashes and backslashes, and writes either one inside a
+// text with a backslash before it.
+std::string unescaped(const char* text, size_t length) {
+    std::string plain;
+    plain.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] == '\\' && i + 1 < length && (text[i + 1] == '/' || text[i + 1] == '\\')) {
+            ++i;
+        }
+        plain += text[i];
+    }
+    return plain;
+}
+
+// Every display line holds UTF-8, so the name is converted here, once, and cut at capacity - 1
+// bytes on a character boundary.
 void copyName(const char* text, int32_t length, char* target, int32_t capacity) {
-    const char* name = text + kValueOffset;
-    const size_t count = strnlen(name, static_cast<size_t>(length - kValueOffset));
-    const std::string utf8 = platform::codePageToUtf8(name, count);
+    const std::string utf8 =
+        aircraftName(text + kValueOffset, static_cast<size_t>(length - kValueOffset));
     size_t kept = std::min(utf8.size(), static_cast<size_t>(capacity - 1));
     if (kept < utf8.size()) {
         kept = platform::wholeUtf8Length(utf8.data(), kept);
@@ -47,6 +58,12 @@ void copyName(const char* text, int32_t length, char* target, int32_t capacity) 
 }
 
 }  // namespace
+
+std::string aircraftName(const char* text, size_t length) {
+    // Like any value, the name ends at its first NUL.
+    const std::string name = unescaped(text, strnlen(text, length));
+    return platform::systemTextToUtf8(name.data(), name.size());
+}
 
 int32_t IL2Data::parseAnswer(const char* text, int32_t length) {
     // A shorter answer has no complete code and separator, hence no value to apply.
