@@ -11,32 +11,49 @@ namespace {
 constexpr uint16_t kSocketVersion = 0x0202;  // 2.2
 constexpr uint32_t kNetworkDownPauseMs = 50;
 
-[[noreturn]] void failConstruction(platform::SocketApi& sockets) {
+[[noreturn]] void failConstruction(const std::string& message, platform::SocketApi& sockets) {
+    std::fprintf(stderr, "%s\n", message.c_str());
     sockets.cleanup();
     platform::exitFailure();
 }
 
 }  // namespace
 
+std::string socketStartupMessage(int error) {
+    return "WSAStartup error : " + std::to_string(error);
+}
+
+std::string cannotResolveMessage(const std::string& address, int error) {
+    return "Cannot resolve " + address + ". Error : " + std::to_string(error);
+}
+
+std::string cannotOpenSocketMessage(int error) {
+    return "Cannot open socket. Error :" + std::to_string(error);
+}
+
+std::string cannotConnectMessage(int error) {
+    return "Cannot connect socket to server. Error : " + std::to_string(error);
+}
+
+std::string transferFailedMessage(const char* call, int error) {
+    return std::string(call) + "() failed with error : " + std::to_string(error);
+}
+
 IL2Connection::IL2Connection(const char* address, uint16_t port, platform::SocketApi& sockets)
     : sockets_(sockets), port_(port) {
     int startupError = sockets_.startup(kSocketVersion);
     if (startupError != 0) {
-        std::fprintf(stderr, "WSAStartup error : %d\n", startupError);
-        failConstruction(sockets_);
+        failConstruction(socketStartupMessage(startupError), sockets_);
     }
     // Only a dotted address is taken, and it is connected to as it stands: a
     // reverse look-up would refuse reachable addresses that have no name and
     // stall on a slow resolver, and a name would send the queries elsewhere.
     if (!sockets_.parseAddress(address, &serverAddress_)) {
-        std::fprintf(stderr, "Cannot resolve %s. Error : %d\n", address,
-                     sockets_.hostNotFoundError());
-        failConstruction(sockets_);
+        failConstruction(cannotResolveMessage(address, sockets_.hostNotFoundError()), sockets_);
     }
     socket_ = sockets_.openDatagramSocket();
     if (socket_ == platform::kInvalidSocket) {
-        std::fprintf(stderr, "Cannot open socket. Error :%d\n", sockets_.lastError());
-        failConstruction(sockets_);
+        failConstruction(cannotOpenSocketMessage(sockets_.lastError()), sockets_);
     }
     serverPort_ = sockets_.hostToNetworkPort(port);
     // A simulator configured as 0.0.0.0 is this computer, which answers from
@@ -46,8 +63,7 @@ IL2Connection::IL2Connection(const char* address, uint16_t port, platform::Socke
         sockets_.parseAddress("127.0.0.1", &answerAddress_);
     }
     if (sockets_.connect(socket_, serverAddress_, serverPort_) == -1) {
-        std::fprintf(stderr, "Cannot connect socket to server. Error : %d\n", sockets_.lastError());
-        failConstruction(sockets_);
+        failConstruction(cannotConnectMessage(sockets_.lastError()), sockets_);
     }
     std::snprintf(address_, sizeof address_, "%s", address);
     std::printf("Socket connected to server [%s : %d]\n", address, static_cast<int>(port));
@@ -150,7 +166,7 @@ void IL2Connection::failTransfer(const char* call) {
         waitForTheEnd();
     }
     int error = sockets_.lastError();
-    std::fprintf(stderr, "%s() failed with error : %d\n", call, error);
+    std::fprintf(stderr, "%s\n", transferFailedMessage(call, error).c_str());
     sockets_.close(socket_);
     sockets_.cleanup();
     platform::exitFailure();

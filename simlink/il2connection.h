@@ -3,9 +3,20 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "platform/sockets.h"
 #include "simlink/answer_watch.h"
+
+// The connection's fatal messages, without their line feed: the socket layer
+// cannot start, an address is not a dotted IPv4 one, the socket cannot be
+// opened or connected, a transfer (`call` is "send" or "recv") fails. `error`
+// is the platform's error number.
+std::string socketStartupMessage(int error);
+std::string cannotResolveMessage(const std::string& address, int error);
+std::string cannotOpenSocketMessage(int error);
+std::string cannotConnectMessage(int error);
+std::string transferFailedMessage(const char* call, int error);
 
 // The one connected UDP socket to the simulator. The main thread makes it
 // before the worker threads start; then one sender thread and one receiver
