@@ -114,6 +114,11 @@ TEST(Messages, AircraftName) {
         {"A/22 " + std::string(1019, 'N'), std::string(1019, 'N')},  // the longest datagram
         {"A/22 " + std::string(1023, 'N'), std::string(1023, 'N')},
         {"A/22 " + std::string(3000, 'N'), std::string(1023, 'N')},
+        // The simulator escapes its framing characters inside a text.
+        {"A/22\\Trainer-2\\/B", "Trainer-2/B"},
+        {"A/22\\C:\\\\Yak\\\\", "C:\\Yak\\"},
+        {"A/22\\Yak\\-9\\", "Yak\\-9\\"},
+        {"A/22\\\\/\\\\\\/", "/\\/"},
     };
     for (const auto& c : cases) {
         IL2Data data;
