@@ -12,7 +12,8 @@ constexpr char kAnswerSeparator = '\\';
 // The code of a well-formed query, or -1.
 int queryCode(const char* data, int length);
 
-// The answer datagram for `code` (0 to 99) carrying `value`.
+// The answer datagram for `code` (0 to 99) carrying `value`, in which each
+// slash and backslash has a backslash before it.
 std::string answerFor(int code, const std::string& value);
 
 // The code in the text of a command-line or file entry: exactly two digits;
