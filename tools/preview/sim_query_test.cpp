@@ -79,16 +79,21 @@ TEST(SimQuery, SilenceIsNoAnswerNotAnError) {
     EXPECT_STREQ(data.plane, "PLANE");
 }
 
-TEST(SimQuery, PreviewShowsTheSimulatorsValues) {
-    StandInSimulator simulator{SimulatorOptions()};
+// The sample's preview with the values of the simulator on `port`.
+int previewSample(uint16_t port, std::string* out) {
     PreviewOptions options;
     options.configPath = SAMPLE_CONFIG;
     options.values = PreviewOptions::Values::kSimAtPort;
-    options.simPort = simulator.port();
-    std::string out;
+    options.simPort = port;
     std::string err;
+    return runPreview(options, out, &err);
+}
+
+TEST(SimQuery, PreviewShowsTheSimulatorsValues) {
+    StandInSimulator simulator{SimulatorOptions()};
+    std::string out;
     // The untouched sample against the untouched stand-in: nothing to mend.
-    EXPECT_EQ(runPreview(options, &out, &err), kExitSound) << out;
+    EXPECT_EQ(previewSample(simulator.port(), &out), kExitSound) << out;
     const std::string where = "127.0.0.1:" + std::to_string(simulator.port());
     EXPECT_NE(out.find("Values: from " + where + " (21 of 21 queries answered)\n"),
               std::string::npos)
@@ -109,13 +114,8 @@ TEST(SimQuery, PreviewNamesTheValuesThatWentUnansweredAndTheLinesThatShowThem) {
         }
     }
     StandInSimulator simulator{online};
-    PreviewOptions options;
-    options.configPath = SAMPLE_CONFIG;
-    options.values = PreviewOptions::Values::kSimAtPort;
-    options.simPort = simulator.port();
     std::string out;
-    std::string err;
-    EXPECT_EQ(runPreview(options, &out, &err), kExitSound) << out;
+    EXPECT_EQ(previewSample(simulator.port(), &out), kExitSound) << out;
     const std::string header =
         "Values: from 127.0.0.1:" + std::to_string(simulator.port()) +
         " (10 of 21 queries answered)\n"
