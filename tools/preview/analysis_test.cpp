@@ -212,6 +212,7 @@ TEST(Analysis, AnAddressFindingStopsTheProgramOnlyWhenTheProgramKeepsThatAddress
         const char* hosts;
         const char* address;  // the one found wrong
         bool stops;
+        bool tooLong = false;  // the program stops on its length, before it reads it
     } cases[] = {
         {"<il2host ipAddress=\"localhost\" port=\"1\"/>", "localhost", true},
         {"<il2host ipAddress=\"127.0.0.1 \" port=\"1\"/>", "127.0.0.1 ", true},
@@ -219,12 +220,14 @@ TEST(Analysis, AnAddressFindingStopsTheProgramOnlyWhenTheProgramKeepsThatAddress
          "localhost", false},
         {"<il2host ipAddress=\"127.0.0.1\" port=\"1\"/><il2host ipAddress=\"localhost\"/>",
          "localhost", true},
+        {"<il2host ipAddress=\"127.000.000.0001\" port=\"1\"/>", "127.000.000.0001", true, true},
     };
     for (const auto& c : cases) {
         const Analysis analysis =
             analyseText(std::string("<c>") + c.hosts + "<line>altimeter</line></c>");
         const std::string found = "ipAddress \"" + std::string(c.address) + "\"" + kAddressHint;
-        const std::string stop = stops(cannotResolveMessage(c.address, kHostNotFound));
+        const std::string stop = stops(c.tooLong ? addressTooLongMessage(c.address)
+                                                 : cannotResolveMessage(c.address, kHostNotFound));
         size_t matching = 0;
         for (const Finding& finding : analysis.findings) {
             if (finding.message.rfind("ipAddress", 0) == 0) {

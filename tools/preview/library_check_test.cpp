@@ -94,6 +94,13 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
          VIRTUALMFD_PATH,
          {"Path: " VIRTUALMFD_PATH "\n",
           "It loads, and exports the five entry points that the program calls.\n"}},
+        {"a registry entry naming no file",
+         "",
+         true,
+         "/nonexistent/DirectOutput.so",
+         {"Path: /nonexistent/DirectOutput.so\n", "No file is there; " + kStops,
+          "To do: the entry names no library that the program can use; write the library's full "
+          "path into that file."}},
         {"a file that is no library",
          notAFile.c_str(),
          false,
@@ -105,6 +112,12 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
          "",
          {"It lacks DirectOutput_SetString: the display shows no text.\n",
           "To do: name the joystick vendor's DirectOutput.dll, or the virtual display."}},
+        {"a library without Enumerate",
+         NOENUMERATEMFD_PATH,
+         false,
+         "",
+         {"It lacks DirectOutput_Enumerate: the program learns of no device and stops with \"No "
+          "DirectOutput devices found, press any key to quit\".\n"}},
     };
     for (const auto& c : cases) {
         if (c.variable != nullptr) {

@@ -21,13 +21,16 @@ std::string printable(const std::wstring& characters) {
     return platform::toUtf8(shown);
 }
 
-bool flagged(const Findings& findings, int32_t line) {
+const char* mark(const Findings& findings, const std::vector<int32_t>& unansweredLines,
+                 int32_t line) {
     for (const Finding& finding : findings) {
         if (finding.line == line) {
-            return true;
+            return "!";
         }
     }
-    return false;
+    const bool unanswered =
+        std::find(unansweredLines.begin(), unansweredLines.end(), line) != unansweredLines.end();
+    return unanswered ? "?" : " ";
 }
 
 std::string pageTitle(int32_t page, int32_t pageCount) {
@@ -73,7 +76,7 @@ void checkOverflow(const IL2Display& display, const std::vector<int32_t>& tokenL
 }
 
 std::string renderPages(const IL2Display& display, const std::vector<int32_t>& tokenLines,
-                        const Findings& findings) {
+                        const Findings& findings, const std::vector<int32_t>& unansweredLines) {
     if (display.numPages == 0) {
         return "No pages: the display stays empty.\n";
     }
@@ -93,7 +96,7 @@ std::string renderPages(const IL2Display& display, const std::vector<int32_t>& t
             if (k < tokenLines.size()) {
                 char number[32];
                 std::snprintf(number, sizeof number, "%s line %*d ",
-                              flagged(findings, tokenLines[k]) ? "!" : " ",
+                              mark(findings, unansweredLines, tokenLines[k]),
                               static_cast<int>(widest), static_cast<int>(tokenLines[k]));
                 label = number;
             }

@@ -23,8 +23,9 @@ void checkOverflow(const IL2Display& display, const std::vector<int32_t>& tokenL
 
 // Every page of `display` as the device shows it: three rows framed at the
 // display's width, each labelled with the file line of its <line>, marked
-// with '!' when a finding is on that line, and with what does not fit
-// written past the frame. Control characters show as '?'. Plain ASCII apart
-// from the texts themselves, so it pastes anywhere.
+// with '!' when a finding is on that line, else with '?' when its value went
+// unanswered (one of `unansweredLines`), and with what does not fit written
+// past the frame. Control characters show as '?'. Plain ASCII apart from the
+// texts themselves, so it pastes anywhere.
 std::string renderPages(const IL2Display& display, const std::vector<int32_t>& tokenLines,
-                        const Findings& findings);
+                        const Findings& findings, const std::vector<int32_t>& unansweredLines);

@@ -14,7 +14,7 @@ IL2Display refreshed(const std::vector<TemplateToken>& tokens, const IL2Data& da
     return display;
 }
 
-TEST(PageView, FramesEachPageAndMarksOverflowAndProblemLines) {
+TEST(PageView, FramesEachPageAndMarksOverflowProblemAndUnansweredLines) {
     IL2Data data;
     data.altimeter = 304.0f;
     data.speedometer_indicated = 100.0f;
@@ -26,7 +26,7 @@ TEST(PageView, FramesEachPageAndMarksOverflowAndProblemLines) {
     const std::string expected =
         "Page 1 of 2 (PAGE00)\n"
         "          +----------------+\n"
-        "  line  7 |ALT 1000.0 ft   |\n"
+        "? line  7 |ALT 1000.0 ft   |\n"
         "! line  9 |AIRSPEED 100.0 k|mph\n"
         "  line 10 | PLANE          |\n"
         "          +----------------+\n"
@@ -37,12 +37,13 @@ TEST(PageView, FramesEachPageAndMarksOverflowAndProblemLines) {
         "          |***             |\n"
         "          |***             |\n"
         "          +----------------+\n";
-    EXPECT_EQ(renderPages(display, {7, 9, 10, 12}, {{9, "too wide"}}), expected);
+    // A problem outweighs an unanswered value.
+    EXPECT_EQ(renderPages(display, {7, 9, 10, 12}, {{9, "too wide"}}, {7, 9}), expected);
 }
 
 TEST(PageView, NoPagesWithoutLines) {
     const IL2Display display = refreshed({}, IL2Data());
-    EXPECT_EQ(renderPages(display, {}, {}), "No pages: the display stays empty.\n");
+    EXPECT_EQ(renderPages(display, {}, {}, {}), "No pages: the display stays empty.\n");
 }
 
 TEST(PageView, OverflowCountsCharactersAsTheDeviceReceivesThem) {

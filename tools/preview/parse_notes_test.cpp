@@ -29,14 +29,20 @@ const std::string kHost = "<il2host ipAddress=\"127.0.0.1\" port=\"20010\"/>\n";
 const char kSave[] = "Save it as UTF-8: in Notepad, File, Save As, with Encoding UTF-8";
 
 TEST(ParseNotes, SayWhatToMendWhereExpatsWordsDoNot) {
+    const ParseNote savedAsUtf16 = {
+        1, 0,
+        std::string("the file is saved as UTF-16 (\"Unicode\" in Notepad), but its first line "
+                    "says encoding=\"UTF-8\". ") +
+            kSave + "."};
     const struct {
         const char* label;
         std::string text;
         std::string error;  // expat's text
         ParseNote note;
     } cases[] = {
+        // The first byte that is not UTF-8 is found past a character that is.
         {"saved as ANSI, no encoding declared",
-         "<?xml version=\"1.0\"?>\n<c>\n" + kHost +
+         "<?xml version=\"1.0\"?>\n<c>\n<!-- caf\xC3\xA9 -->" + kHost +
              "<line prefix=\"H\xF6he\">altimeter</line>\n</c>",
          "not well-formed (invalid token)",
          {4, 16,
@@ -45,11 +51,10 @@ TEST(ParseNotes, SayWhatToMendWhereExpatsWordsDoNot) {
               kSave + "."}},
         {"saved as Unicode, UTF-8 declared",
          utf16("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<c/>\n"),
-         "encoding specified in XML declaration is incorrect",
-         {1, 0,
-          std::string("the file is saved as UTF-16 (\"Unicode\" in Notepad), but its first line "
-                      "says encoding=\"UTF-8\". ") +
-              kSave + "."}},
+         "encoding specified in XML declaration is incorrect", savedAsUtf16},
+        {"saved as Unicode without a byte-order mark, UTF-8 declared",
+         utf16("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<c/>\n").substr(2),
+         "encoding specified in XML declaration is incorrect", savedAsUtf16},
         {"an encoding the reader does not know",
          "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<c/>\n",
          "unknown encoding",

@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "display/flight_values.h"
 #include "display/il2data.h"
 #include "display/il2display.h"
+#include "simlink/answer_watch.h"
 #include "tools/preview/analysis.h"
 #include "tools/preview/config_source.h"
 #include "tools/preview/page_view.h"
@@ -19,6 +21,7 @@ struct Values {
     IL2Data data = sampleFlightData();
     std::string source = "sample values";  // fits "... characters with <source>"
     std::string line = "Values: samples (--sim takes them from a running flightmfd-sim)";
+    std::vector<int32_t> unansweredLines;  // file lines of the <line>s whose value went unanswered
 };
 
 std::string counted(size_t count, const char* one, const char* many) {
@@ -28,6 +31,42 @@ std::string counted(size_t count, const char* one, const char* many) {
 std::string simulatorText(const Analysis& analysis) {
     return (analysis.address.empty() ? std::string("(no address)") : analysis.address) + ":" +
            (analysis.report.portFound ? std::to_string(analysis.port) : "(no port)");
+}
+
+// The names of `values`, in the table's order, as the program's own lines give them.
+std::string valueNames(AnswerWatch::ValueSet values) {
+    std::string names;
+    for (const FlightValue& value : kFlightValues) {
+        if ((values & valueBit(value)) != 0) {
+            names += (names.empty() ? "" : ", ") + std::string(value.name);
+        }
+    }
+    return names;
+}
+
+// Names the values that went unanswered, with the reason that the program
+// gives, and the lines that show them: there the program would go on showing
+// the last values it had, as if they were current.
+std::string unansweredText(AnswerWatch::ValueSet unanswered, const Analysis& analysis,
+                           std::vector<int32_t>* lines) {
+    AnswerWatch::ValueSet shown = 0;
+    std::string lineList;
+    for (size_t k = 0; k < analysis.tokens.size(); ++k) {
+        const FlightValue* value = flightValueNamed(analysis.tokens[k].valueName);
+        if (value != nullptr && isShown(*value) && (unanswered & valueBit(*value)) != 0) {
+            shown |= valueBit(*value);
+            lines->push_back(analysis.tokenLines[k]);
+            lineList += (lineList.empty() ? "" : ", ") + std::to_string(analysis.tokenLines[k]);
+        }
+    }
+    const std::string named =
+        "No answer for " + valueNames(unanswered) + " " + whyMissing(unanswered) + "\n";
+    if (shown == 0) {
+        return named + "No line shows them.";
+    }
+    return named + "Shown on " + (lines->size() == 1 ? "line " : "lines ") + lineList +
+           " (marked ?): " + valueNames(shown) +
+           "; the program would go on showing their last values there";
 }
 
 // Asks the simulator once when the options want it; falls back to the sample
@@ -60,6 +99,10 @@ Values chooseValues(const PreviewOptions& options, const Analysis& analysis) {
         values.source = "the simulator's values";
         values.line = "Values: from " + where + " (" + std::to_string(answers.answered) + " of " +
                       std::to_string(answers.asked) + " queries answered)";
+        if (answers.unanswered != 0) {
+            values.line +=
+                "\n" + unansweredText(answers.unanswered, analysis, &values.unansweredLines);
+        }
     }
     return values;
 }
@@ -119,7 +162,7 @@ int runPreview(const PreviewOptions& options, std::string* out, std::string* err
     *out += path + ": " + counted(analysis.tokens.size(), "line", "lines") + " on " +
             counted(static_cast<size_t>(display.numPages), "page", "pages") + ", simulator at " +
             simulatorText(analysis) + "\n" + values.line + "\n\n";
-    *out += renderPages(display, analysis.tokenLines, findings) + "\n";
+    *out += renderPages(display, analysis.tokenLines, findings, values.unansweredLines) + "\n";
     *out += problemList(path, findings);
     return findings.empty() ? kExitSound : kExitProblems;
 }

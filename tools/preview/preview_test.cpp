@@ -26,25 +26,36 @@ std::string testFile(const char* name) {
     return std::string(PREVIEW_TESTDATA) + "/" + name;
 }
 
-TEST(Preview, ExitStatusTellsSoundFromBrokenFromUnreadable) {
+// The summary is the line after the pages; the unreadable have none.
+std::string summary(const std::string& out) {
+    const size_t start = out.empty() ? 0 : out.rfind("\n\n") + 2;
+    return out.substr(start, out.find('\n', start) - start);
+}
+
+TEST(Preview, ExitStatusAndSummaryTellSoundFromBrokenFromUnreadable) {
     struct Case {
         std::string path;
         int status;
+        std::string summary = "";
     };
     const Case cases[] = {
-        {SAMPLE_CONFIG, kExitSound},
-        {testFile("names.xml"), kExitProblems},
-        {testFile("units.xml"), kExitProblems},
-        {testFile("ignored.xml"), kExitProblems},
-        {testFile("overflow.xml"), kExitProblems},
-        {testFile("no_host.xml"), kExitProblems},
+        {SAMPLE_CONFIG, kExitSound, "No problems: " + std::string(SAMPLE_CONFIG) + " is ready."},
+        {testFile("names.xml"), kExitProblems, "6 problems:"},
+        {testFile("units.xml"), kExitProblems, "6 problems:"},
+        {testFile("ignored.xml"), kExitProblems, "8 problems:"},
+        {testFile("overflow.xml"), kExitProblems, "3 problems:"},
+        {testFile("no_host.xml"), kExitProblems, "1 problem, which stops the program at start-up:"},
+        {testFile("bad_host.xml"), kExitProblems,
+         "6 problems, 1 of which stops the program at start-up:"},
         {testFile("malformed.xml"), kExitUnreadable},
         {testFile("empty.xml"), kExitUnreadable},
         {testFile("no_such_file.xml"), kExitUnreadable},
         {PREVIEW_TESTDATA, kExitUnreadable},  // a folder: opens, but cannot be read
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(preview(c.path).status, c.status) << c.path;
+        const PreviewRun run = preview(c.path);
+        EXPECT_EQ(run.status, c.status) << c.path;
+        EXPECT_EQ(summary(run.out), c.summary) << c.path;
     }
 }
 

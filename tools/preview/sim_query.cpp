@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <set>
 
 #include "display/flight_values.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
@@ -27,18 +26,14 @@ bool askSimulator(uint16_t port, int32_t waitMs, IL2Data* data, SimAnswers* answ
     const UdpPeer simulator = loopbackPeer(port);
     *answers = SimAnswers();
     for (const FlightValue& value : kFlightValues) {
+        answers->unanswered |= valueBit(value);
         if (endpoint.sendTo(simulator, value.query, static_cast<int>(std::strlen(value.query)))) {
             ++answers->asked;
         }
     }
-    // Each value counts once, however often it is answered.
-    std::set<const FlightValue*> pending;
-    for (const FlightValue& value : kFlightValues) {
-        pending.insert(&value);
-    }
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs);
     char buffer[kAnswerCapacity];
-    while (!pending.empty()) {
+    while (answers->unanswered != 0) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             break;
@@ -51,7 +46,10 @@ bool askSimulator(uint16_t port, int32_t waitMs, IL2Data* data, SimAnswers* answ
             continue;
         }
         data->parseAnswer(buffer, received.length);
-        if (received.length >= 4 && pending.erase(flightValueAnswered(buffer)) == 1) {
+        // Each value counts once, however often it is answered.
+        const FlightValue* value = received.length >= 4 ? flightValueAnswered(buffer) : nullptr;
+        if (value != nullptr && (answers->unanswered & valueBit(*value)) != 0) {
+            answers->unanswered &= ~valueBit(*value);
             ++answers->answered;
         }
     }

@@ -4,11 +4,14 @@
 #include <string>
 
 #include "display/il2data.h"
+#include "simlink/answer_watch.h"
 
 // How a query of the simulator went.
 struct SimAnswers {
     int32_t asked = 0;     // queries sent
     int32_t answered = 0;  // of those, how many got an answer in time
+    // The values of kFlightValues that got none, asked or not.
+    AnswerWatch::ValueSet unanswered = 0;
 };
 
 // Sends the program's queries once, one datagram each, to the simulator (or

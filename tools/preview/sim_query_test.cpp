@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "display/flight_values.h"
 #include "tools/flightmfd_sim/simulator.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
 #include "tools/preview/preview.h"
@@ -78,22 +79,55 @@ TEST(SimQuery, SilenceIsNoAnswerNotAnError) {
     EXPECT_STREQ(data.plane, "PLANE");
 }
 
-TEST(SimQuery, PreviewShowsTheSimulatorsValues) {
-    StandInSimulator simulator{SimulatorOptions()};
+// The sample's preview with the values of the simulator on `port`.
+int previewSample(uint16_t port, std::string* out) {
     PreviewOptions options;
     options.configPath = SAMPLE_CONFIG;
     options.values = PreviewOptions::Values::kSimAtPort;
-    options.simPort = simulator.port();
-    std::string out;
+    options.simPort = port;
     std::string err;
+    return runPreview(options, out, &err);
+}
+
+TEST(SimQuery, PreviewShowsTheSimulatorsValues) {
+    StandInSimulator simulator{SimulatorOptions()};
+    std::string out;
     // The untouched sample against the untouched stand-in: nothing to mend.
-    EXPECT_EQ(runPreview(options, &out, &err), kExitSound) << out;
+    EXPECT_EQ(previewSample(simulator.port(), &out), kExitSound) << out;
     const std::string where = "127.0.0.1:" + std::to_string(simulator.port());
     EXPECT_NE(out.find("Values: from " + where + " (21 of 21 queries answered)\n"),
               std::string::npos)
         << out;
     EXPECT_NE(out.find("  line  8 | Stand-in-Plane |\n"), std::string::npos) << out;
     EXPECT_NE(out.find("\nNo problems: "), std::string::npos) << out;
+}
+
+// As in online play: the plane's name and the controls answer, the instrument
+// readings do not. The sample is still sound, and its lines that show an
+// instrument reading are named and marked.
+TEST(SimQuery, PreviewNamesTheValuesThatWentUnansweredAndTheLinesThatShowThem) {
+    SimulatorOptions online;
+    online.fixedMode = true;
+    for (const FlightValue& value : kFlightValues) {
+        if (!isInstrumentReading(value)) {
+            online.fixedValues[value.code] = isText(value) ? "Yak-9" : "0.5";
+        }
+    }
+    StandInSimulator simulator{online};
+    std::string out;
+    EXPECT_EQ(previewSample(simulator.port(), &out), kExitSound) << out;
+    const std::string header =
+        "Values: from 127.0.0.1:" + std::to_string(simulator.port()) +
+        " (10 of 21 queries answered)\n"
+        "No answer for speedometer_indicated, variometer, slip, turn, angular_speed, altimeter, "
+        "azimuth, beacon_azimuth, roll, pitch, fuel (the simulator gives no instrument readings "
+        "in online play or while a mission loads)\n"
+        "Shown on lines 9, 10, 13, 14, 15, 18, 19, 25 (marked ?): speedometer_indicated, "
+        "variometer, slip, turn, altimeter; the program would go on showing their last values "
+        "there\n\n";
+    EXPECT_NE(out.find(header), std::string::npos) << out;
+    EXPECT_NE(out.find("  line  8 | Yak-9          |\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("? line  9 |IAS 0.0 kmph    |\n"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // A display library for tests that lacks two entry points, DirectOutput_SetLed
 // (never called by the program) and DirectOutput_SetString (called). Whatever
 // it does export answers S_FALSE (1), a success that shows the call got
-// through, and it reports one device, 0x2, on Enumerate.
+// through, and it reports one device, 0x2, on Enumerate. Built with
+// PARTIALMFD_WITHOUT_ENUMERATE, it lacks DirectOutput_Enumerate as well, and
+// so never reports a device.
 #include <cstdint>
 
 #include "device/direct_output.h"
@@ -31,6 +33,7 @@ DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_RegisterDeviceChangeCall
     return kCalled;
 }
 
+#ifndef PARTIALMFD_WITHOUT_ENUMERATE
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Enumerate() {
     if (registered != nullptr) {
         // Device handles are opaque to the program; a small number will do.
@@ -39,6 +42,7 @@ DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Enumerate() {
     }
     return kCalled;
 }
+#endif
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_AddPage(void*, uint32_t, const wchar_t*,
                                                                 uint32_t) {
