@@ -75,3 +75,17 @@ const char* whyMissing(AnswerWatch::ValueSet missing) {
     }
     return "(the simulator gives no instrument readings in online play or while a mission loads)";
 }
+
+std::string valueNames(AnswerWatch::ValueSet values) {
+    std::string names;
+    for (const FlightValue& value : kFlightValues) {
+        if ((values & valueBit(value)) != 0) {
+            names += (names.empty() ? "" : ", ") + std::string(value.name);
+        }
+    }
+    return names;
+}
+
+std::string missingValuesLine(AnswerWatch::ValueSet missing) {
+    return "No answer for " + valueNames(missing) + " " + whyMissing(missing);
+}

@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "display/flight_values.h"
 
@@ -74,3 +75,10 @@ AnswerWatch::ValueSet valueBit(const FlightValue& value);
 // Why the simulator may not answer `missing`: for instrument readings alone,
 // the simulator's own reason; else a plain statement. In parentheses.
 const char* whyMissing(AnswerWatch::ValueSet missing);
+
+// The names of `values` in the table's order, separated by ", ".
+std::string valueNames(AnswerWatch::ValueSet values);
+
+// The line that tells of `missing` values, without its line feed: "No answer
+// for" their names and why.
+std::string missingValuesLine(AnswerWatch::ValueSet missing);

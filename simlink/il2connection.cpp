@@ -227,13 +227,7 @@ void IL2Connection::printMissingValues() {
         std::printf("All shown values answering again\n");
         return;
     }
-    std::string names;
-    for (const FlightValue& value : kFlightValues) {
-        if ((missing & valueBit(value)) != 0) {
-            names += (names.empty() ? "" : ", ") + std::string(value.name);
-        }
-    }
-    std::printf("No answer for %s %s\n", names.c_str(), whyMissing(missing));
+    std::printf("%s\n", missingValuesLine(missing).c_str());
 }
 
 void IL2Connection::printSilent() {

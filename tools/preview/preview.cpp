@@ -33,17 +33,6 @@ std::string simulatorText(const Analysis& analysis) {
            (analysis.report.portFound ? std::to_string(analysis.port) : "(no port)");
 }
 
-// The names of `values`, in the table's order, as the program's own lines give them.
-std::string valueNames(AnswerWatch::ValueSet values) {
-    std::string names;
-    for (const FlightValue& value : kFlightValues) {
-        if ((values & valueBit(value)) != 0) {
-            names += (names.empty() ? "" : ", ") + std::string(value.name);
-        }
-    }
-    return names;
-}
-
 // Names the values that went unanswered, with the reason that the program
 // gives, and the lines that show them: there the program would go on showing
 // the last values it had, as if they were current.
@@ -59,8 +48,7 @@ std::string unansweredText(AnswerWatch::ValueSet unanswered, const Analysis& ana
             lineList += (lineList.empty() ? "" : ", ") + std::to_string(analysis.tokenLines[k]);
         }
     }
-    const std::string named =
-        "No answer for " + valueNames(unanswered) + " " + whyMissing(unanswered) + "\n";
+    const std::string named = missingValuesLine(unanswered) + "\n";
     if (shown == 0) {
         return named + "No line shows them.";
     }
