@@ -127,8 +127,8 @@ int IL2Connection::recData(char* buffer, int capacity) {
         platform::Transfer received = sockets_.receive(socket_, buffer, capacity, &sender);
         switch (received.status) {
             case platform::TransferStatus::kOk:
-                // A connected socket hears only its peer, but between the two
-                // steps of a new connection it is open to any sender: a stray
+                // A connected socket hears only its peer, but one whose new
+                // connection failed has none and hears any sender: a stray
                 // datagram must not change a shown value.
                 if (!fromServer(sender)) {
                     break;
