@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "app/receive_queue.h"
+#include "display/flight_values.h"
 #include "platform/named_mutex.h"
 #include "platform/thread.h"
 #include "simlink/il2connection.h"
-#include "simlink/messages.h"
 
 IL2Connection* il2Connection = nullptr;
 
@@ -16,8 +16,8 @@ uint32_t askDataThread(void*) {
     char buffer[1024];
     for (;;) {
         il2Connection->beginBatch();
-        for (const char* query : kQueryTexts) {
-            std::strcpy(buffer, query);
+        for (const FlightValue& value : kFlightValues) {
+            std::strcpy(buffer, value.query);
             il2Connection->sendData(buffer, static_cast<int>(std::strlen(buffer)));
         }
         platform::sleepMs(200);

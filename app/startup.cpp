@@ -11,6 +11,7 @@
 #include "app/link_threads.h"
 #include "config/configuration.h"
 #include "config/xml_reader.h"
+#include "display/flight_values.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/text_io.h"
@@ -19,43 +20,28 @@
 
 namespace {
 
-constexpr int kXmlBufferSize = 9999;
-const char kConfigFile[] = "config.xml";
-
 // Says where the file was looked for, since the working folder is not always
-// the one the user thinks of (a shortcut's "Start in"), and points at the
-// config.xml.txt that Notepad makes of config.xml while Explorer hides its
-// extension.
+// the one the user thinks of (a shortcut's "Start in").
 [[noreturn]] void cannotOpenConfigFile(int error) {
     // Only the main thread runs yet, so strerror's shared buffer is its own.
-    std::string message = std::string("Cannot open ") + kConfigFile + " : " +
-                          std::strerror(error);  // NOLINT(concurrency-mt-unsafe)
-    const std::string folder = platform::currentFolder();
-    if (!folder.empty()) {
-        message += " (looked in " + folder + ")";
-    }
-    message += "\n";
-    const std::string textFile = std::string(kConfigFile) + ".txt";
-    if (platform::isFile(textFile)) {
-        message += "There is a " + textFile + ": rename it to " + kConfigFile +
-                   " (Windows hides known extensions such as .txt, so it shows as " + kConfigFile +
-                   ")\n";
-    }
-    platform::writeText(stderr, message);
+    const std::string reason = std::strerror(error);  // NOLINT(concurrency-mt-unsafe)
+    const bool textFileFound = platform::isFile(std::string(kConfigFileName) + ".txt");
+    platform::writeText(
+        stderr, cannotOpenConfigMessage(reason, platform::currentFolder(), textFileFound) + "\n");
     platform::exitFailure();
 }
 
-// One read of at most 9999 bytes: a longer file is cut there, and the parser
-// learns it from the final flag.
+// One read of at most kConfigReadLimit bytes: a longer file is cut there, and
+// the parser learns it from the final flag.
 XMLNode readConfigFile() {
-    static char xmlBuffer[kXmlBufferSize];
-    FILE* file = std::fopen(kConfigFile, "r");
+    static char xmlBuffer[kConfigReadLimit];
+    FILE* file = std::fopen(kConfigFileName, "r");
     if (file == nullptr) {
         cannotOpenConfigFile(errno);
     }
-    size_t length = std::fread(xmlBuffer, 1, kXmlBufferSize, file);
+    size_t length = std::fread(xmlBuffer, 1, kConfigReadLimit, file);
     if (std::ferror(file)) {
-        std::fprintf(stderr, "Read error\n");
+        std::fprintf(stderr, "%s\n", kReadErrorMessage);
         platform::exitFailure();
     }
     int32_t isFinal = std::feof(file) ? 1 : 0;
@@ -66,17 +52,45 @@ XMLNode readConfigFile() {
 // configuration that lacks them stops here, before anything is sent.
 void rejectUnusableHost(const ConfigurationReport& report) {
     if (report.addressTooLong) {
-        std::fprintf(stderr, "ipAddress \"%s\" in %s is too long for an IPv4 address\n",
-                     report.rejectedAddress.c_str(), kConfigFile);
+        std::fprintf(stderr, "%s\n", addressTooLongMessage(report.rejectedAddress).c_str());
         platform::exitFailure();
     }
     if (!report.portFound) {
-        std::fprintf(stderr, "No port for il2host in %s\n", kConfigFile);
+        std::fprintf(stderr, "%s\n", noPortMessage().c_str());
         platform::exitFailure();
     }
 }
 
+// The values that a display line shows, each watched for answers of its own.
+AnswerWatch::ValueSet shownValues(const std::vector<TemplateToken>& tmpl) {
+    AnswerWatch::ValueSet values = 0;
+    for (const TemplateToken& token : tmpl) {
+        const FlightValue* value = flightValueNamed(token.valueName);
+        if (value != nullptr && isShown(*value)) {
+            values |= valueBit(*value);
+        }
+    }
+    return values;
+}
+
 }  // namespace
+
+// The config.xml.txt is named because Notepad makes one of config.xml while
+// Explorer hides its extension.
+std::string cannotOpenConfigMessage(const std::string& reason, const std::string& folder,
+                                    bool textFileFound) {
+    std::string message = std::string("Cannot open ") + kConfigFileName + " : " + reason;
+    if (!folder.empty()) {
+        message += " (looked in " + folder + ")";
+    }
+    if (textFileFound) {
+        const std::string textFile = std::string(kConfigFileName) + ".txt";
+        message += "\nThere is a " + textFile + ": rename it to " + kConfigFileName +
+                   " (Windows hides known extensions such as .txt, so it shows as " +
+                   kConfigFileName + ")";
+    }
+    return message;
+}
 
 MainObjects runStartup() {
     auto* il2IPAddress = static_cast<char*>(std::calloc(kAddressBufferSize, 1));
@@ -88,6 +102,7 @@ MainObjects runStartup() {
     std::printf("il2IPAddress : %s, il2Port : %d\n", il2IPAddress, static_cast<int>(il2Port));
 
     il2Connection = new IL2Connection(il2IPAddress, il2Port);
+    il2Connection->watchValues(shownValues(tmpl));
     platform::NamedMutex mutexBuffer = platform::NamedMutex::open("mutexBuffer");
 
     uint32_t askDataThreadId = platform::startThread("askDataThread", askDataThread, nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "app/receive_queue.h"
 #include "display/il2data.h"
 #include "platform/named_mutex.h"
@@ -17,3 +19,11 @@ struct MainObjects {
 // starts the four worker threads, in that fixed order. Every failure ends the
 // process with its message on standard error and exit status -1.
 MainObjects runStartup();
+
+// The start-up's own messages, without their line feed, for a config.xml that
+// it cannot read, or cannot open for `reason` (the system's words). The second
+// says where the file was looked for, unless `folder` is empty, and names the
+// config.xml.txt that Notepad makes of config.xml when there is one.
+constexpr char kReadErrorMessage[] = "Read error";
+std::string cannotOpenConfigMessage(const std::string& reason, const std::string& folder,
+                                    bool textFileFound);

@@ -5,7 +5,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "display/flight_values.h"
 #include "display/il2data.h"
 
 namespace {
@@ -13,9 +15,12 @@ namespace {
 // A speed as the simulator writes it.
 const char kValueText[] = "312.5";
 
-void parseAnswerOf(benchmark::State& state, const char* answer) {
+// The answer to the value at `index` of the table, which is the order in which codes are tested.
+void parseAnswerOf(benchmark::State& state, int index) {
+    const std::string datagram = std::string(kFlightValues[index].answer) + "\\" + kValueText;
+    const char* answer = datagram.c_str();
+    const auto length = static_cast<int32_t>(datagram.size());
     IL2Data il2d;
-    const int32_t length = static_cast<int32_t>(std::strlen(answer));
     for (auto _ : state) {
         benchmark::DoNotOptimize(answer);
         il2d.parseAnswer(answer, length);
@@ -25,11 +30,11 @@ void parseAnswerOf(benchmark::State& state, const char* answer) {
 
 // Code 30 is the second code tested; code 98 the last of the 21.
 void parseAnswer_A30(benchmark::State& state) {
-    parseAnswerOf(state, "A/30\\312.5");
+    parseAnswerOf(state, 1);
 }
 
 void parseAnswer_A98(benchmark::State& state) {
-    parseAnswerOf(state, "A/98\\312.5");
+    parseAnswerOf(state, kFlightValueCount - 1);
 }
 
 void strtod_sameText(benchmark::State& state) {

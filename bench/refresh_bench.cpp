@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/twenty_seven_lines.h"
+#include "display/flight_values.h"
 #include "display/il2data.h"
 #include "display/il2display.h"
 #include "display/units.h"
@@ -29,16 +30,14 @@ std::vector<PlainLine> plainLines(const IL2Display& display, const IL2Data& data
     std::vector<PlainLine> lines;
     for (const TemplateToken& token : display.tokens()) {
         PlainLine line{nullptr, token.prefix, nullptr, 0.0, token.suffix};
-        float IL2Data::*field = displayedField(token.valueName);
-        const bool oneDecimal = std::strcmp(token.valueName, "speedometer_indicated") == 0 ||
-                                std::strcmp(token.valueName, "altimeter") == 0 ||
-                                std::strcmp(token.valueName, "slip") == 0;
-        if (field == nullptr) {
+        const FlightValue& value = *flightValueNamed(token.valueName);
+        const bool oneDecimal = value.decimals == 1;
+        if (isText(value)) {
             line.format = "%s %s";
             line.text = data.plane;
         } else {
-            line.value = static_cast<double>(
-                convertUnit(data.*field, nativeUnit(token.valueName), token.unitCode));
+            line.value =
+                static_cast<double>(convertUnit(data.*value.field, value.unit, token.unitCode));
             if (token.suffix[0] != '\0') {
                 line.format = oneDecimal ? "%s %.1f %s" : "%s %.2f %s";
             } else {

@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "display/flight_values.h"
 #include "platform/sockets.h"
 #include "platform/thread.h"
-#include "simlink/messages.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ platform::SocketHandle connection = platform::kInvalidSocket;
 uint32_t sendQueries(void*) {
     char buffer[1024];
     for (;;) {
-        for (const char* query : kQueryTexts) {
-            std::strcpy(buffer, query);
+        for (const FlightValue& value : kFlightValues) {
+            std::strcpy(buffer, value.query);
             const int length = static_cast<int>(std::strlen(buffer));
             if (sockets.send(connection, buffer, length).status ==
                 platform::TransferStatus::kPeerUnreachable) {
@@ -41,7 +41,7 @@ uint32_t sendQueries(void*) {
 uint32_t receiveAnswers(void*) {
     char buffer[1024];
     for (;;) {
-        sockets.receive(connection, buffer, sizeof buffer);
+        sockets.receive(connection, buffer, sizeof buffer, nullptr);
     }
 }
 

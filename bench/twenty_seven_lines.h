@@ -6,8 +6,8 @@
 #include "display/il2data.h"
 #include "display/template_token.h"
 
-// The configuration that every measurement uses: 27 display lines, nine full
-// pages, the most that the device's page table was made for. The first twelve
+// The configuration that every measurement uses: 27 display lines on nine
+// full pages, a large configuration as a user would write it. The first twelve
 // show every displayable value once, in its own unit, so that a value's text
 // can be read back from its line; the rest show values in other units and
 // with suffixes of their own, as a full configuration would.

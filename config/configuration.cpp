@@ -68,6 +68,15 @@ void applyHost(const XMLNode& host, char* il2IPAddress, uint16_t& il2Port,
 
 }  // namespace
 
+std::string addressTooLongMessage(const std::string& address) {
+    return "ipAddress \"" + address + "\" in " + kConfigFileName +
+           " is too long for an IPv4 address";
+}
+
+std::string noPortMessage() {
+    return std::string("No port for il2host in ") + kConfigFileName;
+}
+
 // The tree is taken by value, as the start-up hands over a copy of its own.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
 std::vector<TemplateToken> readConfiguration(XMLNode root, char*& il2IPAddress, uint16_t& il2Port,

@@ -8,6 +8,11 @@
 #include "config/xml_reader.h"
 #include "display/template_token.h"
 
+// The configuration file, looked for in the working folder, and the most of it
+// that the start-up reads: it reads once, so a longer file is cut there.
+constexpr char kConfigFileName[] = "config.xml";
+constexpr int32_t kConfigReadLimit = 9999;
+
 // Size of the caller's address buffer: any dotted IPv4 address and its NUL.
 constexpr size_t kAddressBufferSize = 16;
 
@@ -17,6 +22,11 @@ struct ConfigurationReport {
     bool addressTooLong = false;  // an `ipAddress` did not fit the buffer; it was NOT copied
     std::string rejectedAddress;  // that text, for the start-up's message
 };
+
+// The start-up's messages, without their line feed, for a configuration that it
+// rejects: an address that did not fit (the first one), and no port.
+std::string addressTooLongMessage(const std::string& address);
+std::string noPortMessage();
 
 // Walks the root's direct children once, in document order; the root itself is
 // never interpreted. Each `line` element gives one token (its text is the value

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <limits>
 #include <type_traits>
 #include <utility>
@@ -44,6 +43,8 @@ XMLNode& XMLNode::operator=(XMLNode other) noexcept {
     std::swap(text, other.text);
     std::swap(textLength, other.textLength);
     std::swap(textCapacity, other.textCapacity);
+    std::swap(line, other.line);
+    std::swap(textLine, other.textLine);
     return *this;
 }
 
@@ -89,31 +90,44 @@ void XMLNode::appendText(const char* characters, int32_t count) {
 
 namespace {
 
-// The elements open at the parser's position: the innermost at the front, the
-// root at the back. The root is never taken off, so it stays reachable after the
-// document has been closed.
-using ElementStack = std::deque<std::shared_ptr<XMLNode>>;
+// One parse in progress. `root` owns the tree as it grows; `open` holds the
+// elements open at the parser's position, innermost last. Its pointers stay
+// valid: the tree only grows, and every element lives in its own allocation.
+struct Reading {
+    XML_Parser parser;
+    std::shared_ptr<XMLNode> root;
+    std::vector<XMLNode*> open;
+};
 
 xml_parser_factory::CreateFunction createParser = XML_ParserCreate;
 
+// Inside a handler, the line on which the event that called it begins.
+int32_t currentLine(XML_Parser parser) {
+    return static_cast<int32_t>(XML_GetCurrentLineNumber(parser));
+}
+
 void XMLCALL startElement(void* userData, const XML_Char* name, const XML_Char** attributeArray) {
-    ElementStack* stack = static_cast<ElementStack*>(userData);
+    Reading* reading = static_cast<Reading*>(userData);
     std::vector<XMLAttribute> attributes;
     for (size_t i = 0; attributeArray[i] != nullptr; i += 2) {
         attributes.emplace_back(attributeArray[i], attributeArray[i + 1]);
     }
     auto element = std::make_shared<XMLNode>(name, std::move(attributes));
-    if (!stack->empty()) {
-        stack->front()->children.push_back(element);
+    element->line = currentLine(reading->parser);
+    XMLNode* opened = element.get();
+    if (reading->open.empty()) {
+        reading->root = std::move(element);
+    } else {
+        reading->open.back()->children.push_back(std::move(element));
     }
-    stack->push_front(std::move(element));
+    reading->open.push_back(opened);
 }
 
 // Expat makes sure that end tags match start tags, so the name is not checked.
 void XMLCALL endElement(void* userData, const XML_Char* /*name*/) {
-    ElementStack* stack = static_cast<ElementStack*>(userData);
-    if (stack->size() > 1) {
-        stack->pop_front();
+    Reading* reading = static_cast<Reading*>(userData);
+    if (!reading->open.empty()) {
+        reading->open.pop_back();
     }
 }
 
@@ -122,44 +136,57 @@ void XMLCALL endElement(void* userData, const XML_Char* /*name*/) {
 // therefore drops line breaks and indentation while keeping blanks at the end of
 // a line; carriage returns are kept on purpose.
 void XMLCALL characterData(void* userData, const XML_Char* piece, int length) {
-    ElementStack* stack = static_cast<ElementStack*>(userData);
+    Reading* reading = static_cast<Reading*>(userData);
     int start = 0;
     while (start < length &&
            (piece[start] == ' ' || piece[start] == '\t' || piece[start] == '\n')) {
         ++start;
     }
-    if (start == length || stack->empty()) {
+    if (start == length || reading->open.empty()) {
         return;
     }
-    stack->front()->appendText(piece + start, length - start);
+    XMLNode* element = reading->open.back();
+    if (element->textLine == 0) {
+        element->textLine = currentLine(reading->parser);
+    }
+    element->appendText(piece + start, length - start);
+}
+
+void describeMalformed(const Reading& reading, XmlParseError* error) {
+    const XML_Error code = XML_GetErrorCode(reading.parser);
+    const XML_LChar* text = XML_ErrorString(code);
+    error->text = text != nullptr ? text : "";
+    error->code = static_cast<int32_t>(code);
+    error->line = currentLine(reading.parser);
+    error->column = static_cast<int32_t>(XML_GetCurrentColumnNumber(reading.parser)) + 1;
+    if (!reading.open.empty()) {
+        error->openName = reading.open.back()->name.c_str();
+        error->openLine = reading.open.back()->line;
+    }
 }
 
 enum class ParseOutcome { kParsed, kNoParser, kMalformed };
 
-const char kNoParserText[] = "Couldn't allocate memory for parser";
-
 // Runs one whole parse. The parser is released on every path, including failure.
 ParseOutcome parseDocument(const char* document, int32_t length, int32_t isFinal, XMLNode* root,
-                           std::string* error) {
-    XML_Parser parser = createParser(nullptr);
-    if (parser == nullptr) {
-        *error = kNoParserText;
+                           XmlParseError* error) {
+    Reading reading{createParser(nullptr), nullptr, {}};
+    if (reading.parser == nullptr) {
+        error->text = kNoParserMessage;
         return ParseOutcome::kNoParser;
     }
-    ElementStack stack;
-    XML_SetElementHandler(parser, startElement, endElement);
-    XML_SetCharacterDataHandler(parser, characterData);
-    XML_SetUserData(parser, &stack);
-    if (XML_Parse(parser, document, length, isFinal) == XML_STATUS_ERROR) {
-        const XML_LChar* text = XML_ErrorString(XML_GetErrorCode(parser));
-        *error = text != nullptr ? text : "";
-        XML_ParserFree(parser);
+    XML_SetElementHandler(reading.parser, startElement, endElement);
+    XML_SetCharacterDataHandler(reading.parser, characterData);
+    XML_SetUserData(reading.parser, &reading);
+    if (XML_Parse(reading.parser, document, length, isFinal) == XML_STATUS_ERROR) {
+        describeMalformed(reading, error);
+        XML_ParserFree(reading.parser);
         return ParseOutcome::kMalformed;
     }
-    XML_ParserFree(parser);
+    XML_ParserFree(reading.parser);
     // Only a partial document (isFinal 0) can end with no element opened, or with
     // elements still open; the root is what the callers expect in both cases.
-    *root = stack.empty() ? XMLNode("", {}) : *stack.back();
+    *root = reading.root != nullptr ? std::move(*reading.root) : XMLNode("", {});
     return ParseOutcome::kParsed;
 }
 
@@ -175,27 +202,27 @@ void setCreateFunction(CreateFunction create) {
 
 XMLNode parseXml(const char* document, int32_t length, int32_t isFinal) {
     XMLNode root("", {});
-    std::string error;
+    XmlParseError error;
     switch (parseDocument(document, length, isFinal, &root, &error)) {
         case ParseOutcome::kParsed:
             break;
         case ParseOutcome::kNoParser:
-            fprintf(stderr, "%s\n", kNoParserText);
+            fprintf(stderr, "%s\n", kNoParserMessage);
             platform::exitFailure();
         case ParseOutcome::kMalformed:
-            fprintf(stderr, "Parse error :\n%s\n", error.c_str());
+            fprintf(stderr, "%s\n%s\n", kParseErrorHeading, error.text.c_str());
             platform::exitFailure();
     }
     return root;
 }
 
 bool tryParseXml(const char* document, int32_t length, int32_t isFinal, XMLNode* root,
-                 std::string* error) {
+                 XmlParseError* error) {
     XMLNode parsed("", {});
-    std::string text;
-    if (parseDocument(document, length, isFinal, &parsed, &text) != ParseOutcome::kParsed) {
+    XmlParseError failure;
+    if (parseDocument(document, length, isFinal, &parsed, &failure) != ParseOutcome::kParsed) {
         if (error != nullptr) {
-            *error = std::move(text);
+            *error = std::move(failure);
         }
         return false;
     }

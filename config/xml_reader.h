@@ -6,6 +6,11 @@
 #include <string>
 #include <vector>
 
+// The reader's fatal messages, as printed on standard error: the first alone,
+// the second on a line before expat's text for the error.
+constexpr char kNoParserMessage[] = "Couldn't allocate memory for parser";
+constexpr char kParseErrorHeading[] = "Parse error :";
+
 // Size of the buffers that hold element names and attribute texts; longer input
 // is cut to one byte less, which leaves room for the NUL.
 constexpr size_t kXmlTextBufferSize = 1024;
@@ -59,19 +64,36 @@ class XMLNode {
     std::shared_ptr<char[]> text;                    // null until the first piece arrives
     int32_t textLength = 0;                          // without the NUL
     int32_t textCapacity = 0;                        // bytes behind `text`, the NUL's included
+    // Where the element stands in its document, 1-based, for messages that
+    // point into the file: the line on which its start tag begins, and the line
+    // of the first piece of character data kept in `text` (0 when none is).
+    int32_t line = 0;
+    int32_t textLine = 0;
 };
 
-// Parses a whole document held in memory (no NUL needed) and returns its root
-// element. `isFinal` is non-zero when the bytes are the whole rest of the
-// document. When it is 0 and elements are still open, the root is returned all
-// the same; when no element was opened at all, an element with an empty name.
-// A parser that cannot be created ends the process with
-// "Couldn't allocate memory for parser\n", a malformed document with
-// "Parse error :\n%s\n" (expat's error text), both on standard error.
+// Why a parse failed. For a malformed document also where expat stopped and
+// the innermost element still open there, so that a message can point at the
+// place to mend.
+struct XmlParseError {
+    std::string text;  // expat's text for the error, or kNoParserMessage
+    int32_t code = 0;  // expat's XML_Error; 0 when no parser could be created
+    int32_t line = 0;  // 1-based, as are the column and the open element's line
+    int32_t column = 0;
+    std::string openName;  // empty when no element is open
+    int32_t openLine = 0;
+};
+
+// Parses a whole document held in memory (no NUL needed) in one call to expat
+// and returns its root element. `isFinal` is non-zero when the bytes are the
+// whole rest of the document. When it is 0 and elements are still open, the
+// root is returned all the same; when no element was opened at all, an element
+// with an empty name. A parser that cannot be created ends the process with
+// kNoParserMessage, a malformed document with kParseErrorHeading and expat's
+// text, each followed by a line feed, on standard error.
 XMLNode parseXml(const char* document, int32_t length, int32_t isFinal);
 
 // The same parse, for callers that must survive bad input: on failure returns
-// false, leaves *root unchanged and stores the error text in *error (either
-// pointer may be null).
+// false, leaves *root unchanged and says why in *error (either pointer may be
+// null).
 bool tryParseXml(const char* document, int32_t length, int32_t isFinal, XMLNode* root,
-                 std::string* error);
+                 XmlParseError* error);

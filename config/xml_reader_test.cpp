@@ -21,15 +21,19 @@ std::string textOf(const std::string& document) {
 
 // The pattern that matches the fatal message with expat's text for `code`.
 std::string parseErrorPattern(XML_Error code) {
-    return std::string("^Parse error :\n") + XML_ErrorString(code) + "\n$";
+    return std::string("^") + kParseErrorHeading + "\n" + XML_ErrorString(code) + "\n$";
 }
 
-TEST(XmlReader, BuildsTheTreeInDocumentOrder) {
+TEST(XmlReader, BuildsTheTreeInDocumentOrderWithItsLines) {
     XMLNode root = parse(
-        "<root first=\"1\" second=\"two\">\n"
+        "<?xml version=\"1.0\"?>\n"
+        "<root first=\"1\"\n"
+        "      second=\"two\">\n"
         "    <empty/>\n"
         "    own text\n"
-        "    <child>child text</child>\n"
+        "    <child>\n"
+        "\t child \n"
+        "      text</child>\n"
         "</root>");
     EXPECT_STREQ(root.name.c_str(), "root");
     ASSERT_EQ(root.attributes.size(), 2u);
@@ -45,6 +49,13 @@ TEST(XmlReader, BuildsTheTreeInDocumentOrder) {
     EXPECT_STREQ(root.children[1]->textOrEmpty(), "child text");
     EXPECT_STREQ(root.textOrEmpty(), "own text");
     EXPECT_EQ(root.textLength, 8);
+    // Where each start tag begins, and where the first text kept after white space is.
+    EXPECT_EQ(root.line, 2);
+    EXPECT_EQ(root.textLine, 5);
+    EXPECT_EQ(root.children[0]->line, 4);
+    EXPECT_EQ(root.children[0]->textLine, 0);
+    EXPECT_EQ(root.children[1]->line, 6);
+    EXPECT_EQ(root.children[1]->textLine, 7);
 }
 
 TEST(XmlReader, WhiteSpaceRule) {
@@ -124,14 +135,11 @@ TEST(XmlReader, DeepDocumentIsFreedWithoutOverflowingTheStack) {
     ASSERT_EQ(root.children.size(), 1u);
 }
 
-TEST(XmlReader, PartialDocumentReturnsTheRoot) {
-    XMLNode root = parse("<root a=\"1\"><inner><deeper>", 0);
-    EXPECT_STREQ(root.name.c_str(), "root");
-    ASSERT_EQ(root.children.size(), 1u);
-    EXPECT_STREQ(root.children[0]->name.c_str(), "inner");
-}
-
-TEST(XmlReader, PartialDocumentWithoutElementsReturnsAnEmptyElement) {
+TEST(XmlReader, PartialDocumentReturnsTheRootOrAnEmptyElement) {
+    XMLNode open = parse("<root a=\"1\"><inner><deeper>", 0);
+    EXPECT_STREQ(open.name.c_str(), "root");
+    ASSERT_EQ(open.children.size(), 1u);
+    EXPECT_STREQ(open.children[0]->name.c_str(), "inner");
     for (const char* document : {"", "<?xml version=\"1.0\"?>\n"}) {
         XMLNode root = parse(document, 0);
         EXPECT_STREQ(root.name.c_str(), "");
@@ -141,39 +149,41 @@ TEST(XmlReader, PartialDocumentWithoutElementsReturnsAnEmptyElement) {
     }
 }
 
-TEST(XmlReaderDeathTest, MalformedDocumentsEndTheProcess) {
-    EXPECT_EXIT(parse("<a><b></a>"), ::testing::ExitedWithCode(platform::kExitFailureStatus),
-                parseErrorPattern(XML_ERROR_TAG_MISMATCH));
-    EXPECT_EXIT(parse(""), ::testing::ExitedWithCode(platform::kExitFailureStatus),
-                parseErrorPattern(XML_ERROR_NO_ELEMENTS));
-}
-
 XML_Parser failingCreate(const XML_Char* /*encoding*/) {
     return nullptr;
 }
 
-TEST(XmlReaderDeathTest, ParserThatCannotBeCreatedEndsTheProcess) {
+TEST(XmlReaderDeathTest, MalformedDocumentsAndAMissingParserEndTheProcess) {
+    EXPECT_EXIT(parse("<a><b></a>"), ::testing::ExitedWithCode(platform::kExitFailureStatus),
+                parseErrorPattern(XML_ERROR_TAG_MISMATCH));
+    EXPECT_EXIT(parse(""), ::testing::ExitedWithCode(platform::kExitFailureStatus),
+                parseErrorPattern(XML_ERROR_NO_ELEMENTS));
     EXPECT_EXIT(
         {
             xml_parser_factory::setCreateFunction(failingCreate);
             parse("<a/>");
         },
         ::testing::ExitedWithCode(platform::kExitFailureStatus),
-        "^Couldn't allocate memory for parser\n$");
+        std::string("^") + kNoParserMessage + "\n$");
 }
 
 TEST(XmlReader, TryParseReportsFailureWithoutEnding) {
     XMLNode root("untouched", {});
-    std::string error;
-    const char document[] = "<a><b></a>";
+    XmlParseError error;
+    const char document[] = "<a>\n <b>\n </a>";
     EXPECT_FALSE(tryParseXml(document, sizeof document - 1, 1, &root, &error));
-    EXPECT_EQ(error, XML_ErrorString(XML_ERROR_TAG_MISMATCH));
+    EXPECT_EQ(error.text, XML_ErrorString(XML_ERROR_TAG_MISMATCH));
+    EXPECT_EQ(error.code, XML_ERROR_TAG_MISMATCH);
+    EXPECT_EQ(error.line, 3);
+    EXPECT_EQ(error.column, 4);  // where the end tag's name starts
+    EXPECT_EQ(error.openName, "b");
+    EXPECT_EQ(error.openLine, 2);
     EXPECT_STREQ(root.name.c_str(), "untouched");
 
     xml_parser_factory::setCreateFunction(failingCreate);
     EXPECT_FALSE(tryParseXml("<a/>", 4, 1, &root, &error));
     xml_parser_factory::setCreateFunction(nullptr);
-    EXPECT_EQ(error, "Couldn't allocate memory for parser");
+    EXPECT_EQ(error.text, kNoParserMessage);
 
     EXPECT_TRUE(tryParseXml("<a/>", 4, 1, &root, &error));
     EXPECT_STREQ(root.name.c_str(), "a");

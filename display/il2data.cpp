@@ -1,31 +1,6 @@
 #include "display/il2data.h"
 
-#include <cstring>
-
-namespace {
-
-struct DisplayedFieldEntry {
-    const char* keyword;
-    float IL2Data::*field;
-};
-
-// Nine of the record's numbers (angular_speed, azimuth, beacon_azimuth, roll, pitch, fuel, power,
-// elevator, rudder) are kept but cannot be shown, so they have no keyword here.
-constexpr DisplayedFieldEntry kDisplayedFields[] = {
-    {"speedometer_indicated", &IL2Data::speedometer_indicated},
-    {"variometer", &IL2Data::variometer},
-    {"slip", &IL2Data::slip},
-    {"turn", &IL2Data::turn},
-    {"altimeter", &IL2Data::altimeter},
-    {"flaps", &IL2Data::flaps},
-    {"aileron", &IL2Data::aileron},
-    {"propPitch", &IL2Data::propPitch},
-    {"aileronTrim", &IL2Data::aileronTrim},
-    {"elevatorTrim", &IL2Data::elevatorTrim},
-    {"rudderTrim", &IL2Data::rudderTrim},
-};
-
-}  // namespace
+#include "display/flight_values.h"
 
 IL2Data::IL2Data()
     : plane{'P', 'L', 'A', 'N', 'E'},
@@ -51,13 +26,6 @@ IL2Data::IL2Data()
       rudderTrim(0.0f) {}
 
 float IL2Data::*displayedField(const char* keyword) {
-    if (keyword == nullptr) {
-        return nullptr;
-    }
-    for (const DisplayedFieldEntry& entry : kDisplayedFields) {
-        if (std::strcmp(keyword, entry.keyword) == 0) {
-            return entry.field;
-        }
-    }
-    return nullptr;
+    const FlightValue* value = flightValueNamed(keyword);
+    return value != nullptr && value->decimals > 0 ? value->field : nullptr;
 }

@@ -44,7 +44,7 @@ class IL2Data {
 };
 
 // The numeric field that a display line selects by its keyword, which is the field's own name.
-// Only the eleven displayable values have a keyword; any other text (the text field's keyword
-// "plane" included, and a null pointer) selects nothing and yields null. Matching is exact and
+// Only the eleven displayable numbers have a keyword; any other text (the text field's keyword
+// included, and a null pointer) selects nothing and yields null. Matching is exact and
 // case-sensitive.
 float IL2Data::*displayedField(const char* keyword);

@@ -3,21 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "display/flight_values.h"
 #include "display/units.h"
 #include "platform/utf8.h"
 
 namespace {
 
 constexpr int32_t kLinesPerPage = 3;
-constexpr char kPlaneKeyword[] = "plane";
 constexpr char kNoTextYet[] = "***";
-
-// The number of decimals belongs to the value, not to its unit: these three show one, every other
-// numeric value two.
-bool showsOneDecimal(const char* valueName) {
-    return std::strcmp(valueName, "speedometer_indicated") == 0 ||
-           std::strcmp(valueName, "altimeter") == 0 || std::strcmp(valueName, "slip") == 0;
-}
 
 }  // namespace
 
@@ -49,15 +42,17 @@ IL2Display::IL2Display(const std::vector<TemplateToken>& tokens)
 IL2Display::ResolvedLine IL2Display::resolve(const TemplateToken& token) {
     ResolvedLine line{};
     const bool hasSuffix = token.suffix[0] != '\0';
-    line.field = displayedField(token.valueName);
-    line.valueUnit = nativeUnit(token.valueName);
+    const FlightValue* value = flightValueNamed(token.valueName);
+    line.valueUnit = value != nullptr ? value->unit : kUnitUnknown;
     line.writtenLength = static_cast<int32_t>(sizeof kNoTextYet - 1);
-    if (std::strcmp(token.valueName, kPlaneKeyword) == 0) {
+    if (value != nullptr && isText(*value)) {
         // The name is shown without the suffix, whatever the configuration gives.
         line.showsPlane = true;
         line.format = "%s %s";
-    } else if (line.field != nullptr) {
-        if (showsOneDecimal(token.valueName)) {
+    } else if (value != nullptr && value->decimals > 0) {
+        line.field = value->field;
+        // The number of decimals belongs to the value, not to its unit.
+        if (value->decimals == 1) {
             line.format = hasSuffix ? "%s %.1f %s" : "%s %.1f";
         } else {
             line.format = hasSuffix ? "%s %.2f %s" : "%s %.2f";

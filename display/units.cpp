@@ -2,31 +2,14 @@
 
 #include <cstring>
 
+#include "display/flight_values.h"
+
 namespace {
 
 // Indexed by unit code; code 0 ("none") is a unit text but has no label.
 constexpr const char* kUnitTexts[] = {"none", "kmph", "mps", "dg",  "dgps",
                                       "m",    "km",   "kn",  "mph", "ft"};
 constexpr UnitCode kUnitTextCount = sizeof kUnitTexts / sizeof kUnitTexts[0];
-
-struct NativeUnitEntry {
-    const char* valueName;
-    UnitCode unit;
-};
-
-constexpr NativeUnitEntry kNativeUnits[] = {
-    {"speedometer_indicated", kUnitKmph},
-    {"altimeter", kUnitM},
-    {"variometer", kUnitMps},
-    {"slip", kUnitDg},
-    {"turn", kUnitNone},
-    {"flaps", kUnitNone},
-    {"aileron", kUnitNone},
-    {"propPitch", kUnitNone},
-    {"aileronTrim", kUnitNone},
-    {"elevatorTrim", kUnitNone},
-    {"rudderTrim", kUnitNone},
-};
 
 // The constants are deliberately the display's own rounded figures (1.61 km to the mile, 0.304 m
 // to the foot), and each result is computed in double precision in the order written: the shown
@@ -99,15 +82,8 @@ const char* unitLabel(UnitCode code) {
 }
 
 UnitCode nativeUnit(const char* valueName) {
-    if (valueName == nullptr) {
-        return kUnitUnknown;
-    }
-    for (const NativeUnitEntry& entry : kNativeUnits) {
-        if (std::strcmp(valueName, entry.valueName) == 0) {
-            return entry.unit;
-        }
-    }
-    return kUnitUnknown;
+    const FlightValue* value = flightValueNamed(valueName);
+    return value != nullptr ? value->unit : kUnitUnknown;
 }
 
 float convertUnit(float value, UnitCode from, UnitCode to) {

@@ -30,7 +30,7 @@ UnitCode unitCodeOf(const char* unit);
 const char* unitLabel(UnitCode code);
 
 // The unit in which the flight data record holds a displayable value, by its keyword; -1 for any
-// other name ("plane" included) and for a null pointer.
+// other name (the aircraft's name included) and for a null pointer.
 UnitCode nativeUnit(const char* valueName);
 
 // Converts a value from one unit to another. Only km/h to m/s, kn and mph, m/s to km/h, kn and

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "display/flight_values.h"
+
 namespace {
 
 struct ConversionCase {
@@ -82,29 +84,13 @@ TEST(Units, LabelsExistOnlyForRealUnits) {
 }
 
 TEST(Units, NativeUnitsByValueName) {
-    const struct {
-        const char* name;
-        UnitCode code;
-    } cases[] = {
-        {"speedometer_indicated", kUnitKmph},
-        {"altimeter", kUnitM},
-        {"variometer", kUnitMps},
-        {"slip", kUnitDg},
-        {"turn", kUnitNone},
-        {"flaps", kUnitNone},
-        {"aileron", kUnitNone},
-        {"propPitch", kUnitNone},
-        {"aileronTrim", kUnitNone},
-        {"elevatorTrim", kUnitNone},
-        {"rudderTrim", kUnitNone},
-        {"plane", kUnitUnknown},
-        {"fuel", kUnitUnknown},
-        {"Altimeter", kUnitUnknown},
-        {"", kUnitUnknown},
-        {nullptr, kUnitUnknown},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(nativeUnit(c.name), c.code) << (c.name ? c.name : "(null)");
+    for (const FlightValue& value : kFlightValues) {
+        EXPECT_EQ(nativeUnit(value.name), value.unit) << value.name;
+    }
+    EXPECT_EQ(nativeUnit("speedometer_indicated"), kUnitKmph);
+    EXPECT_EQ(nativeUnit("turn"), kUnitNone);
+    for (const char* name : {"plane", "fuel", "Altimeter", "", static_cast<const char*>(nullptr)}) {
+        EXPECT_EQ(nativeUnit(name), kUnitUnknown) << (name ? name : "(null)");
     }
 }
 

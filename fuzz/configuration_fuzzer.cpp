@@ -1,9 +1,10 @@
 // Fuzz target: the configuration path, from the bytes of config.xml to the
 // display lines. Each document is read twice, as the whole file and as the
 // first part of a longer one. A malformed document must take the reported
-// failure path; a well-formed one must give an address that fits its buffer,
-// one page for every three lines, and line texts that fit theirs, whatever
-// the flight values.
+// failure path, with a place in the file; a well-formed one must give element
+// lines in document order, an address that fits its buffer, one page for
+// every three lines, and line texts that fit theirs, whatever the flight
+// values.
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
@@ -20,9 +21,6 @@
 #include "display/il2display.h"
 
 namespace {
-
-// The start-up reads at most this many bytes of config.xml.
-constexpr size_t kLongestDocument = 9999;
 
 void check(bool condition) {
     if (!condition) {
@@ -63,13 +61,28 @@ void checkLines(const IL2Display& display, size_t tokenCount) {
     }
 }
 
+// Lines run in document order: an element starts no earlier than its parent or
+// the sibling before it, and its text no earlier than the element.
+void checkLineOrder(const XMLNode& element) {
+    check(element.textLine == 0 || element.textLine >= element.line);
+    int32_t previous = element.line;
+    for (const std::shared_ptr<XMLNode>& child : element.children) {
+        check(child->line >= previous);
+        previous = child->line;
+        checkLineOrder(*child);
+    }
+}
+
 void readDocument(const char* document, size_t size, int32_t isFinal) {
     XMLNode root("", {});
-    std::string error;
+    XmlParseError error;
     if (!tryParseXml(document, static_cast<int32_t>(size), isFinal, &root, &error)) {
-        check(!error.empty());  // expat's text for the error
+        check(!error.text.empty() && error.line >= 1 &&
+              error.column >= 1);  // expat's text and place
         return;
     }
+    check(root.line >= (root.name.c_str()[0] != '\0' ? 1 : 0));
+    checkLineOrder(root);
     // As big as the start-up's buffer and on the heap, so that a write past it is caught.
     auto address = std::make_unique<char[]>(kAddressBufferSize);
     char* il2IPAddress = address.get();
@@ -91,7 +104,7 @@ void readDocument(const char* document, size_t size, int32_t isFinal) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > kLongestDocument) {
+    if (size > static_cast<size_t>(kConfigReadLimit)) {
         return -1;  // the start-up never reads more; keep it out of the corpus
     }
     const char* document = reinterpret_cast<const char*>(data);

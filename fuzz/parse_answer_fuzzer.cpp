@@ -1,7 +1,7 @@
 // Fuzz target: one datagram from the network, as the main loop hands it to the
 // flight data record. Whatever the bytes, the record must stay usable: the
 // aircraft name terminated within its buffer and made of the answer's bytes
-// alone (converted to UTF-8, cut between two characters), at most one field
+// alone (unescaped, converted to UTF-8, cut between two characters), at most one field
 // changed, and nothing changed at all by an answer without a known code.
 #include <cstddef>
 #include <cstdint>
@@ -9,29 +9,20 @@
 #include <cstring>
 #include <string>
 
+#include "display/flight_values.h"
 #include "display/il2data.h"
-#include "platform/code_page.h"
 #include "platform/utf8.h"
+#include "simlink/messages.h"
 
 namespace {
 
 // The receive buffer's capacity: no datagram that reaches the parser is longer.
 constexpr size_t kLongestAnswer = 1024;
 
-const char* const kKnownCodes[] = {"A/22", "A/30", "A/32", "A/34", "A/36", "A/38", "A/40",
-                                   "A/42", "A/44", "A/46", "A/48", "A/50", "A/80", "A/82",
-                                   "A/84", "A/86", "A/88", "A/92", "A/94", "A/96", "A/98"};
-
-bool hasKnownCode(const char* answer, size_t size) {
-    if (size < 5) {
-        return false;
-    }
-    for (const char* code : kKnownCodes) {
-        if (std::memcmp(answer, code, 4) == 0) {
-            return true;
-        }
-    }
-    return false;
+// The value whose code the answer carries, or null; an answer shorter than its 5-byte head has
+// none.
+const FlightValue* answeredValue(const char* answer, size_t size) {
+    return size >= 5 ? flightValueAnswered(answer) : nullptr;
 }
 
 // Fields are compared bit for bit, so that a NaN that stayed a NaN counts as unchanged.
@@ -67,12 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::memchr(il2d.plane, '\0', IL2Data::kPlaneCapacity) == nullptr) {
         std::abort();  // the name is no longer terminated within its buffer
     }
-    if (size >= 5 && std::memcmp(answer, "A/22", 4) == 0) {
+    const FlightValue* value = answeredValue(answer, size);
+    if (value != nullptr && isText(*value)) {
         // The new name is the answer's bytes after the separator, up to a NUL,
         // as UTF-8: whole, or its longest beginning that fits and splits no
         // character.
-        const std::string whole =
-            platform::codePageToUtf8(answer + 5, strnlen(answer + 5, size - 5));
+        const std::string whole = aircraftName(answer + 5, size - 5);
         const size_t kept = std::strlen(il2d.plane);
         const size_t room = IL2Data::kPlaneCapacity - 1;
         const size_t expected =
@@ -82,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     const int changed = changedFields(before, il2d);
-    if (changed > 1 || (changed == 1 && !hasKnownCode(answer, size))) {
+    if (changed > 1 || (changed == 1 && value == nullptr)) {
         std::abort();
     }
     return 0;

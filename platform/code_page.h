@@ -23,4 +23,10 @@ std::wstring fromCodePage(const char* text, size_t length, unsigned codePage);
 // The same text as UTF-8, the one encoding of the program's display lines.
 std::string codePageToUtf8(const char* text, size_t length, unsigned codePage = kSystemCodePage);
 
+// Text from outside in the system's 8-bit encoding (the aircraft's name) as
+// UTF-8. On Windows that is the ANSI code page. On POSIX, whose systems mostly
+// write UTF-8, a text that is valid UTF-8 stays as it is; any other is read
+// as Latin-1.
+std::string systemTextToUtf8(const char* text, size_t length);
+
 }  // namespace platform

@@ -10,6 +10,10 @@ namespace platform {
 // those that the ANSI code page can spell.
 FILE* openFile(const std::string& path, const char* mode);
 
+// Appends everything from the position of `file` to its end to *bytes, as
+// std::fread gives it. False when a read fails; errno then says why.
+bool readToEnd(FILE* file, std::string* bytes);
+
 // True when `path` (UTF-8) names a file; false for a folder or nothing.
 bool isFile(const std::string& path);
 

@@ -27,6 +27,13 @@ struct Transfer {
     int count;  // bytes moved when kOk, else -1
 };
 
+// Where a received datagram came from: an IPv4 address and a port, both in
+// network byte order.
+struct SocketPeer {
+    uint32_t address = 0;
+    uint16_t port = 0;
+};
+
 // The datagram socket operations the simulator link needs, one table that a
 // test can replace to make any step fail. Error numbers are the platform's own.
 class SocketApi {
@@ -52,8 +59,9 @@ class SocketApi {
     // failure. Safe while another thread waits in receive().
     virtual int reconnect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
     virtual Transfer send(SocketHandle socket, const char* data, int length) = 0;
-    // Blocks for one datagram of at most `capacity` bytes.
-    virtual Transfer receive(SocketHandle socket, char* buffer, int capacity) = 0;
+    // Blocks for one datagram of at most `capacity` bytes; for kOk and
+    // kTooLong, *from (unless null) tells where it came from.
+    virtual Transfer receive(SocketHandle socket, char* buffer, int capacity, SocketPeer* from) = 0;
     virtual void close(SocketHandle socket) = 0;
 
     // The platform's "host not found" error number.

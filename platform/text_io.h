@@ -8,7 +8,7 @@ namespace platform {
 
 // The command line as UTF-8: on Windows read again as wide text, since the
 // C runtime's argv holds the ANSI code page, which cannot spell every path
-// (C:\Łódź\config.xml came through as C:\L?dz\config.xml). POSIX passes argv
+// (C:\Łódź\config.xml would read C:\L?dz\config.xml). POSIX passes argv
 // through. argv[0] is the program.
 std::vector<std::string> utf8Arguments(int argc, char** argv);
 

@@ -75,6 +75,20 @@ size_t decodeUtf8(const unsigned char* s, size_t available, char32_t* codePoint)
     return length;
 }
 
+bool isUtf8(const char* text, size_t length) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    size_t i = 0;
+    while (i < length) {
+        char32_t ignored;
+        const size_t used = decodeUtf8(bytes + i, length - i, &ignored);
+        if (used == 0) {
+            return false;
+        }
+        i += used;
+    }
+    return true;
+}
+
 size_t wholeUtf8Length(const char* text, size_t length) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     // A sequence is at most four bytes: its lead and up to three more.

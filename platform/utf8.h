@@ -18,6 +18,9 @@ std::wstring fromUtf8(const char* text, size_t length, wchar_t (*fallback)(unsig
 // storing its code point; 0 when the bytes there are not a valid sequence.
 size_t decodeUtf8(const unsigned char* text, size_t available, char32_t* codePoint);
 
+// Whether `length` bytes of `text` are all valid UTF-8 sequences.
+bool isUtf8(const char* text, size_t length);
+
 // Appends one code point as wide text: a surrogate pair on Windows beyond
 // the basic plane.
 void appendWide(std::wstring& out, char32_t codePoint);

@@ -44,7 +44,32 @@ TEST(Utf8, CodePageTextBecomesUtf8) {
     for (const auto& c : cases) {
         EXPECT_EQ(codePageToUtf8(c.text.data(), c.text.size(), 1252), c.utf8) << c.text;
     }
+    // The first byte past ASCII: the euro sign in Windows-1252, U+0080 in Latin-1.
+#ifdef _WIN32
+    EXPECT_EQ(codePageToUtf8("x\x80", 2, 1252), "x\xE2\x82\xAC");
+#else
+    EXPECT_EQ(codePageToUtf8("x\x80", 2, 1252), "x\xC2\x80");
+#endif
 }
+
+#ifndef _WIN32
+// On POSIX, names from outside are mostly UTF-8 already; only what is not
+// UTF-8 is read as Latin-1.
+TEST(Utf8, SystemTextStaysWhenItIsUtf8) {
+    const struct {
+        std::string text;
+        std::string utf8;
+    } cases[] = {
+        {"H\xC3\xB6he", "H\xC3\xB6he"},
+        {"H\xF6he", "H\xC3\xB6he"},
+        {"\xC3\xB6\xF6", "\xC3\x83\xC2\xB6\xC3\xB6"},
+        {"Stand-in-Plane", "Stand-in-Plane"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(systemTextToUtf8(c.text.data(), c.text.size()), c.utf8) << c.text;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace platform

@@ -2,10 +2,18 @@
 
 #include <algorithm>
 
-bool AnswerWatch::answered(Clock::time_point now) {
+bool AnswerWatch::answered(Clock::time_point now, int32_t index) {
     const bool endsSilence = silent_;
     silent_ = false;
     lastNews_ = std::max(lastNews_, now);
+    if (endsSilence) {
+        restartValueClocks(now);
+    }
+    if (index >= 0 && index < kFlightValueCount) {
+        valueNews_[static_cast<size_t>(index)] =
+            std::max(valueNews_[static_cast<size_t>(index)], now);
+        missing_ &= ~(ValueSet{1} << index);
+    }
     return endsSilence;
 }
 
@@ -15,6 +23,7 @@ bool AnswerWatch::querying(Clock::time_point now) {
     lastQuery_ = std::max(lastQuery_, now);
     if (clockStarts) {
         lastNews_ = std::max(lastNews_, now);
+        restartValueClocks(now);
         return false;
     }
     if (silent_ || now - lastNews_ < kSilence) {
@@ -28,4 +37,41 @@ bool AnswerWatch::unreachable() {
     const bool beginsSilence = !silent_;
     silent_ = true;
     return beginsSilence;
+}
+
+bool AnswerWatch::valuesChanged(Clock::time_point now) {
+    if (silent_) {
+        return false;
+    }
+    for (int32_t i = 0; i < kFlightValueCount; ++i) {
+        const ValueSet bit = ValueSet{1} << i;
+        if ((watched_ & bit) != 0 && now - valueNews_[static_cast<size_t>(i)] >= kSilence) {
+            missing_ |= bit;
+        }
+    }
+    const ValueSet missing = missing_ & watched_;
+    if (missing == reported_) {
+        return false;
+    }
+    reported_ = missing;
+    return true;
+}
+
+void AnswerWatch::restartValueClocks(Clock::time_point now) {
+    for (Clock::time_point& news : valueNews_) {
+        news = std::max(news, now);
+    }
+}
+
+AnswerWatch::ValueSet valueBit(const FlightValue& value) {
+    return AnswerWatch::ValueSet{1} << (&value - kFlightValues);
+}
+
+const char* whyMissing(AnswerWatch::ValueSet missing) {
+    for (const FlightValue& value : kFlightValues) {
+        if ((missing & valueBit(value)) != 0 && !isInstrumentReading(value)) {
+            return "(the simulator does not answer them)";
+        }
+    }
+    return "(the simulator gives no instrument readings in online play or while a mission loads)";
 }

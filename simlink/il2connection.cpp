@@ -1,6 +1,7 @@
 #include "simlink/il2connection.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/process.h"
 #include "platform/thread.h"
@@ -10,37 +11,59 @@ namespace {
 constexpr uint16_t kSocketVersion = 0x0202;  // 2.2
 constexpr uint32_t kNetworkDownPauseMs = 50;
 
-[[noreturn]] void failConstruction(platform::SocketApi& sockets) {
+[[noreturn]] void failConstruction(const std::string& message, platform::SocketApi& sockets) {
+    std::fprintf(stderr, "%s\n", message.c_str());
     sockets.cleanup();
     platform::exitFailure();
 }
 
 }  // namespace
 
+std::string socketStartupMessage(int error) {
+    return "WSAStartup error : " + std::to_string(error);
+}
+
+std::string cannotResolveMessage(const std::string& address, int error) {
+    return "Cannot resolve " + address + ". Error : " + std::to_string(error);
+}
+
+std::string cannotOpenSocketMessage(int error) {
+    return "Cannot open socket. Error :" + std::to_string(error);
+}
+
+std::string cannotConnectMessage(int error) {
+    return "Cannot connect socket to server. Error : " + std::to_string(error);
+}
+
+std::string transferFailedMessage(const char* call, int error) {
+    return std::string(call) + "() failed with error : " + std::to_string(error);
+}
+
 IL2Connection::IL2Connection(const char* address, uint16_t port, platform::SocketApi& sockets)
     : sockets_(sockets), port_(port) {
     int startupError = sockets_.startup(kSocketVersion);
     if (startupError != 0) {
-        std::fprintf(stderr, "WSAStartup error : %d\n", startupError);
-        failConstruction(sockets_);
+        failConstruction(socketStartupMessage(startupError), sockets_);
     }
     // Only a dotted address is taken, and it is connected to as it stands: a
     // reverse look-up would refuse reachable addresses that have no name and
     // stall on a slow resolver, and a name would send the queries elsewhere.
     if (!sockets_.parseAddress(address, &serverAddress_)) {
-        std::fprintf(stderr, "Cannot resolve %s. Error : %d\n", address,
-                     sockets_.hostNotFoundError());
-        failConstruction(sockets_);
+        failConstruction(cannotResolveMessage(address, sockets_.hostNotFoundError()), sockets_);
     }
     socket_ = sockets_.openDatagramSocket();
     if (socket_ == platform::kInvalidSocket) {
-        std::fprintf(stderr, "Cannot open socket. Error :%d\n", sockets_.lastError());
-        failConstruction(sockets_);
+        failConstruction(cannotOpenSocketMessage(sockets_.lastError()), sockets_);
     }
     serverPort_ = sockets_.hostToNetworkPort(port);
+    // A simulator configured as 0.0.0.0 is this computer, which answers from
+    // the loopback address.
+    answerAddress_ = serverAddress_;
+    if (answerAddress_ == 0) {
+        sockets_.parseAddress("127.0.0.1", &answerAddress_);
+    }
     if (sockets_.connect(socket_, serverAddress_, serverPort_) == -1) {
-        std::fprintf(stderr, "Cannot connect socket to server. Error : %d\n", sockets_.lastError());
-        failConstruction(sockets_);
+        failConstruction(cannotConnectMessage(sockets_.lastError()), sockets_);
     }
     std::snprintf(address_, sizeof address_, "%s", address);
     std::printf("Socket connected to server [%s : %d]\n", address, static_cast<int>(port));
@@ -100,14 +123,23 @@ platform::Transfer IL2Connection::sendAgainOnNewConnection(const char* data, int
 
 int IL2Connection::recData(char* buffer, int capacity) {
     for (;;) {
-        platform::Transfer received = sockets_.receive(socket_, buffer, capacity);
+        platform::SocketPeer sender;
+        platform::Transfer received = sockets_.receive(socket_, buffer, capacity, &sender);
         switch (received.status) {
             case platform::TransferStatus::kOk:
-                peerAnswered();
+                // A connected socket hears only its peer, but between the two
+                // steps of a new connection it is open to any sender: a stray
+                // datagram must not change a shown value.
+                if (!fromServer(sender)) {
+                    break;
+                }
+                peerAnswered(buffer, received.count);
                 return received.count;
             case platform::TransferStatus::kTooLong:
                 // No answer is that long; a cut one would be parsed wrongly.
-                peerAnswered();
+                if (fromServer(sender)) {
+                    peerAnswered(nullptr, 0);
+                }
                 break;
             case platform::TransferStatus::kPeerUnreachable:
                 // Each such report stands for one query that went out, so
@@ -134,7 +166,7 @@ void IL2Connection::failTransfer(const char* call) {
         waitForTheEnd();
     }
     int error = sockets_.lastError();
-    std::fprintf(stderr, "%s() failed with error : %d\n", call, error);
+    std::fprintf(stderr, "%s\n", transferFailedMessage(call, error).c_str());
     sockets_.close(socket_);
     sockets_.cleanup();
     platform::exitFailure();
@@ -154,10 +186,18 @@ void IL2Connection::waitForTheEnd() {
     }
 }
 
+bool IL2Connection::fromServer(const platform::SocketPeer& sender) const {
+    return sender.address == answerAddress_ && sender.port == serverPort_;
+}
+
 void IL2Connection::queryGoesOut() {
     std::lock_guard<std::mutex> lock(stateMutex_);
-    if (answers_.querying(AnswerWatch::Clock::now())) {
+    const AnswerWatch::Clock::time_point now = AnswerWatch::Clock::now();
+    if (answers_.querying(now)) {
         printSilent();
+    }
+    if (answers_.valuesChanged(now)) {
+        printMissingValues();
     }
 }
 
@@ -169,12 +209,31 @@ void IL2Connection::peerUnreachable() {
     }
 }
 
-void IL2Connection::peerAnswered() {
+void IL2Connection::peerAnswered(const char* answer, int length) {
+    // An answer shorter than its code and separator carries no value.
+    const FlightValue* value = length >= 5 ? flightValueAnswered(answer) : nullptr;
+    const int32_t index = value != nullptr ? static_cast<int32_t>(value - kFlightValues) : -1;
     std::lock_guard<std::mutex> lock(stateMutex_);
-    if (answers_.answered(AnswerWatch::Clock::now())) {
+    if (answers_.answered(AnswerWatch::Clock::now(), index)) {
         stopIfEnding();
         std::printf("Simulator answering again\n");
     }
+}
+
+void IL2Connection::printMissingValues() {
+    stopIfEnding();
+    const AnswerWatch::ValueSet missing = answers_.missingValues();
+    if (missing == 0) {
+        std::printf("All shown values answering again\n");
+        return;
+    }
+    std::string names;
+    for (const FlightValue& value : kFlightValues) {
+        if ((missing & valueBit(value)) != 0) {
+            names += (names.empty() ? "" : ", ") + std::string(value.name);
+        }
+    }
+    std::printf("No answer for %s %s\n", names.c_str(), whyMissing(missing));
 }
 
 void IL2Connection::printSilent() {

@@ -3,20 +3,33 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "platform/sockets.h"
 #include "simlink/answer_watch.h"
 
+// The connection's fatal messages, without their line feed: the socket layer
+// cannot start, an address is not a dotted IPv4 one, the socket cannot be
+// opened or connected, a transfer (`call` is "send" or "recv") fails. `error`
+// is the platform's error number.
+std::string socketStartupMessage(int error);
+std::string cannotResolveMessage(const std::string& address, int error);
+std::string cannotOpenSocketMessage(int error);
+std::string cannotConnectMessage(int error);
+std::string transferFailedMessage(const char* call, int error);
+
 // The one connected UDP socket to the simulator. The main thread makes it
 // before the worker threads start; then one sender thread and one receiver
 // thread use it at the same time: the socket layer allows one of each.
-// Whether the simulator answers is kept under `stateMutex_`, which each
-// change holds until its line is printed, so that the last line printed is
-// always the state. The simulator not running, paused or silent, and a lost
-// network, are not failures: one console line tells of each change between
-// answering and not answering, and polling goes on. A network that comes
-// back with another local address is met by connecting the socket anew.
-// Every other socket failure ends the process with its one message.
+// Whether the simulator answers, and which of the values shown it has stopped
+// answering, is kept under `stateMutex_`, which each change holds until its
+// line is printed, so that the last line printed is always the state. The
+// simulator not running, paused or silent, and a lost network, are not
+// failures: one console line tells of each change, and polling goes on. A
+// network that comes back with another local address is met by connecting the
+// socket anew. Only datagrams from the simulator's address and port count,
+// also while the socket is between two connections. Every other socket
+// failure ends the process with its one message.
 class IL2Connection {
   public:
     // Connects to `address`, dotted-decimal IPv4 only (no name is resolved),
@@ -28,6 +41,10 @@ class IL2Connection {
     IL2Connection(const IL2Connection&) = delete;
     IL2Connection& operator=(const IL2Connection&) = delete;
 
+    // The values whose answers are watched one by one (those that a display
+    // line shows). Before the worker threads start.
+    void watchValues(AnswerWatch::ValueSet values) { answers_.watchValues(values); }
+
     // A batch of queries begins: the sends that follow may connect the
     // socket anew once more. Sender thread only.
     void beginBatch();
@@ -37,10 +54,11 @@ class IL2Connection {
     // is connected anew, so that the system chooses the local address again,
     // and the query is sent once more. Does not return on failure.
     int sendData(const char* data, int length);
-    // Blocks for one datagram of at most `capacity` bytes and returns its
-    // length, 0 or more. A longer datagram is dropped, and a report that the
-    // peer or the network is unreachable is noted; then it waits for the next
-    // datagram. Does not return on failure.
+    // Blocks for one datagram of at most `capacity` bytes from the simulator
+    // and returns its length, 0 or more. A longer datagram, and one from any
+    // other sender, is dropped, and a report that the peer or the network is
+    // unreachable is noted; then it waits for the next datagram. Does not
+    // return on failure.
     int recData(char* buffer, int capacity);
 
   private:
@@ -57,14 +75,19 @@ class IL2Connection {
     // These change the state and print its line under `stateMutex_`.
     void queryGoesOut();
     void peerUnreachable();
-    void peerAnswered();
+    void peerAnswered(const char* answer, int length);
     void printSilent();
+    void printMissingValues();
+    // Whether a datagram comes from the simulator.
+    bool fromServer(const platform::SocketPeer& sender) const;
 
     platform::SocketApi& sockets_;
     platform::SocketHandle socket_ = platform::kInvalidSocket;
     // The peer in network byte order, to connect to anew.
     uint32_t serverAddress_ = 0;
     uint16_t serverPort_ = 0;
+    // The address that the simulator's answers come from.
+    uint32_t answerAddress_ = 0;
     // Kept only for the console line that says the simulator does not answer.
     char address_[16] = {};
     uint16_t port_;

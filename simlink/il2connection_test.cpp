@@ -33,6 +33,7 @@ class FakeSockets : public platform::SocketApi {
     struct Datagram {
         TransferStatus status;
         std::string data;
+        uint16_t fromPort = 0;  // host order; 0: the simulator's own port
     };
 
     int startupResult = 0;
@@ -110,7 +111,8 @@ class FakeSockets : public platform::SocketApi {
         }
         return transfer(status, length);
     }
-    Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
+    Transfer receive(SocketHandle socket, char* buffer, int capacity,
+                     platform::SocketPeer* from) override {
         EXPECT_EQ(socket, kHandle);
         if (datagrams.empty() && receiveWaitsForClose) {
             std::unique_lock<std::mutex> lock(mutex_);
@@ -130,6 +132,9 @@ class FakeSockets : public platform::SocketApi {
         Datagram next = datagrams.front();
         datagrams.pop_front();
         next.data.copy(buffer, static_cast<size_t>(capacity));
+        *from = platform::SocketPeer{connectedAddress, next.fromPort == 0
+                                                           ? connectedPort
+                                                           : hostToNetworkPort(next.fromPort)};
         return transfer(next.status, static_cast<int>(next.data.size()));
     }
     void close(SocketHandle socket) override {
@@ -189,7 +194,7 @@ struct FatalCase {
     const char* name;
     void (*arrange)(FakeSockets& sockets);
     void (*act)(IL2Connection& connection);  // null: construction fails
-    const char* expectedStderr;              // a whole-output regular expression
+    std::string expectedStderr;              // a whole-output regular expression
 };
 
 void PrintTo(const FatalCase& c, std::ostream* out) {
@@ -198,42 +203,58 @@ void PrintTo(const FatalCase& c, std::ostream* out) {
 
 void noAct(IL2Connection&) {}
 
+std::string quoted(const std::string& text) {
+    std::string pattern;
+    for (char c : text) {
+        if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) {
+            pattern += '\\';
+        }
+        pattern += c;
+    }
+    return pattern;
+}
+
+// The whole of standard error: the message, then the fake's clean-up trace.
+std::string fatalOutput(const std::string& message, bool closed) {
+    return "^" + quoted(message) + "\n" + (closed ? "\\[close\\]\n" : "") + "\\[cleanup\\]\n$";
+}
+
 const FatalCase kFatalCases[] = {
     {"StartupFails", [](FakeSockets& s) { s.startupResult = 10091; }, nullptr,
-     "^WSAStartup error : 10091\n\\[cleanup\\]\n$"},
+     fatalOutput(socketStartupMessage(10091), false)},
     {"OpenFails",
      [](FakeSockets& s) {
          s.openFails = true;
          s.failureError = 10024;
      },
-     nullptr, "^Cannot open socket\\. Error :10024\n\\[cleanup\\]\n$"},
+     nullptr, fatalOutput(cannotOpenSocketMessage(10024), false)},
     {"ConnectFails",
      [](FakeSockets& s) {
          s.connectFails = true;
          s.failureError = 10049;
      },
-     nullptr, "^Cannot connect socket to server\\. Error : 10049\n\\[cleanup\\]\n$"},
+     nullptr, fatalOutput(cannotConnectMessage(10049), false)},
     {"SendFails",
      [](FakeSockets& s) {
          s.sendResults = {TransferStatus::kFailed};
          s.failureError = 10054;
      },
      [](IL2Connection& c) { c.sendData("R/30", 4); },
-     "^send\\(\\) failed with error : 10054\n\\[close\\]\n\\[cleanup\\]\n$"},
+     fatalOutput(transferFailedMessage("send", 10054), true)},
     {"SendFailsOnTheSecondTry",
      [](FakeSockets& s) {
          s.sendResults = {TransferStatus::kPeerUnreachable, TransferStatus::kFailed};
          s.failureError = -3;
      },
      [](IL2Connection& c) { c.sendData("R/30", 4); },
-     "^send\\(\\) failed with error : -3\n\\[close\\]\n\\[cleanup\\]\n$"},
+     fatalOutput(transferFailedMessage("send", -3), true)},
     {"ReceiveFails",
      [](FakeSockets& s) {
          s.datagrams = {{TransferStatus::kFailed, ""}};
          s.failureError = 10040;
      },
      [](IL2Connection& c) { receiveOne(c); },
-     "^recv\\(\\) failed with error : 10040\n\\[close\\]\n\\[cleanup\\]\n$"},
+     fatalOutput(transferFailedMessage("recv", 10040), true)},
 };
 
 class IL2ConnectionFatal : public ::testing::TestWithParam<FatalCase> {};
@@ -255,17 +276,6 @@ TEST_P(IL2ConnectionFatal, PrintsItsMessageCleansUpAndExits) {
 INSTANTIATE_TEST_SUITE_P(Fake, IL2ConnectionFatal, ::testing::ValuesIn(kFatalCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-std::string quoted(const std::string& text) {
-    std::string pattern;
-    for (char c : text) {
-        if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) {
-            pattern += '\\';
-        }
-        pattern += c;
-    }
-    return pattern;
-}
-
 TEST(IL2Connection, TextThatIsNotADottedAddressIsNotResolved) {
     // The number is the platform's "host not found", not whatever the last
     // failed call left behind; clean-up still comes before the end.
@@ -276,17 +286,15 @@ TEST(IL2Connection, TextThatIsNotADottedAddressIsNotResolved) {
         sockets.hostNotFound = 11001;
         EXPECT_EXIT(IL2Connection(address, 20010, sockets),
                     ::testing::ExitedWithCode(platform::kExitFailureStatus),
-                    "^" + quoted(std::string("Cannot resolve ") + address) +
-                        "\\. Error : 11001\n\\[cleanup\\]\n$")
+                    fatalOutput(cannotResolveMessage(address, 11001), false))
             << address;
     }
     // The same with the system's sockets, which know no host name either.
-    std::string notFound = std::to_string(platform::systemSockets().hostNotFoundError());
+    const int notFound = platform::systemSockets().hostNotFoundError();
     for (const char* address : {"localhost", "1.2.3", "256.1.1.1"}) {
         EXPECT_EXIT(IL2Connection(address, 20010),
                     ::testing::ExitedWithCode(platform::kExitFailureStatus),
-                    "^" + quoted(std::string("Cannot resolve ") + address) +
-                        "\\. Error : " + notFound + "\n$")
+                    "^" + quoted(cannotResolveMessage(address, notFound)) + "\n$")
             << address;
     }
 }
@@ -388,9 +396,6 @@ void PrintTo(const LostNetworkCase& c, std::ostream* out) {
 const TransferStatus kDown = TransferStatus::kNetworkDown;
 const TransferStatus kOk = TransferStatus::kOk;
 
-// The query that goes out over the new connection, and an unreachable port
-// that is no reason to connect anew, are proven with real sockets and by the
-// table above.
 const LostNetworkCase kLostNetworkCases[] = {
     {"OnceABatch", {kDown, kDown, kDown, kDown, kOk}, {}, "b00b4", 5, 2, true},
     {"NothingIsSentUntilANewConnectionIsMade", {kDown, kOk}, {-1, -1, 0}, "b00b0b44", 3, 3, true},
@@ -420,6 +425,24 @@ TEST_P(IL2ConnectionLostNetwork, ConnectsAnewOnceABatch) {
 
 INSTANTIATE_TEST_SUITE_P(Fake, IL2ConnectionLostNetwork, ::testing::ValuesIn(kLostNetworkCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A failed new connection leaves the socket without a peer, open to any
+// sender; only the simulator's datagrams may count.
+TEST(IL2Connection, OnlyTheSimulatorIsHeardWhileTheSocketHasNoPeer) {
+    FakeSockets sockets;
+    IL2Connection connection("127.0.0.1", 20010, sockets);
+    sockets.sendResults = {kDown};
+    sockets.reconnectResults = {-1};
+    ::testing::internal::CaptureStdout();
+    connection.beginBatch();
+    EXPECT_EQ(connection.sendData("R/40", 4), 0);
+    sockets.datagrams = {
+        {kOk, "A/40\\9999", 20011}, {TransferStatus::kTooLong, "", 53}, {kOk, "A/40\\1"}};
+    EXPECT_EQ(receiveOne(connection), "A/40\\1");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n"
+              "Simulator answering again\n");
+}
 
 TEST(IL2Connection, AReceiveThatFindsNoNetworkWaitsBeforeTheNext) {
     // Such a report may come at once, again and again, for as long as the
@@ -511,7 +534,7 @@ TEST(IL2Connection, AFatalTransferPrintsOneLineWhileTheOtherThreadGoesOn) {
     };
     EXPECT_EXIT(receiveFailsWhileSendsGoOn(),
                 ::testing::ExitedWithCode(platform::kExitFailureStatus),
-                "^recv\\(\\) failed with error : 10040\n\\[close\\]\n\\[cleanup\\]\n$");
+                fatalOutput(transferFailedMessage("recv", 10040), true));
 
     auto sendFailsWhileAReceiveWaits = [&] {
         FakeSockets* sockets = nullptr;
@@ -527,7 +550,7 @@ TEST(IL2Connection, AFatalTransferPrintsOneLineWhileTheOtherThreadGoesOn) {
     };
     EXPECT_EXIT(sendFailsWhileAReceiveWaits(),
                 ::testing::ExitedWithCode(platform::kExitFailureStatus),
-                "^send\\(\\) failed with error : 10054\n\\[close\\]\n\\[cleanup\\]\n$");
+                fatalOutput(transferFailedMessage("send", 10054), true));
 }
 
 // ---- Real sockets on 127.0.0.1 ----
@@ -652,8 +675,9 @@ class CountingSockets : public platform::SocketApi {
         }
         return count(real_.send(socket, data, length));
     }
-    Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
-        return count(real_.receive(socket, buffer, capacity));
+    Transfer receive(SocketHandle socket, char* buffer, int capacity,
+                     platform::SocketPeer* from) override {
+        return count(real_.receive(socket, buffer, capacity, from));
     }
     void close(SocketHandle socket) override { real_.close(socket); }
     int hostNotFoundError() override { return real_.hostNotFoundError(); }

@@ -1,11 +1,11 @@
 #pragma once
 
-// The queries the program sends to the simulator, one four-byte datagram each ("R/" and a
-// two-digit code, no terminator), in the order of one batch. The answers are applied to the flight
-// data record by IL2Data::parseAnswer, defined beside this table in messages.cpp.
-constexpr int kQueryCount = 21;
-extern const char* const kQueryTexts[kQueryCount];
+// The simulator's answers, applied to the flight data record by IL2Data::parseAnswer (defined in
+// messages.cpp); the queries they answer are the `query` texts of kFlightValues.
+#include <cstddef>
+#include <string>
 
-// The name of the flight value that query `index` (0 to kQueryCount - 1) asks for: the field of
-// IL2Data that its answer fills ("plane" for the aircraft's name).
-const char* queryValueName(int index);
+// The aircraft's name that the value text of an answer stands for, as UTF-8: the bytes up to the
+// first NUL, with the simulator's escapes undone ("\/" is '/' and "\\" is '\'; a backslash before
+// anything else, or at the end, stays), read in the system's 8-bit encoding.
+std::string aircraftName(const char* text, size_t length);

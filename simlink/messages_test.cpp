@@ -1,41 +1,15 @@
-#include "simlink/messages.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "display/flight_values.h"
 #include "display/il2data.h"
 #include "platform/code_page.h"
 #include "platform/utf8.h"
 
 namespace {
-
-// The record's numbers in declaration order, which is also the order of the answer codes after
-// the aircraft name's.
-const float IL2Data::*const kNumbers[] = {
-    &IL2Data::speedometer_indicated,
-    &IL2Data::variometer,
-    &IL2Data::slip,
-    &IL2Data::turn,
-    &IL2Data::angular_speed,
-    &IL2Data::altimeter,
-    &IL2Data::azimuth,
-    &IL2Data::beacon_azimuth,
-    &IL2Data::roll,
-    &IL2Data::pitch,
-    &IL2Data::fuel,
-    &IL2Data::power,
-    &IL2Data::flaps,
-    &IL2Data::aileron,
-    &IL2Data::elevator,
-    &IL2Data::rudder,
-    &IL2Data::propPitch,
-    &IL2Data::aileronTrim,
-    &IL2Data::elevatorTrim,
-    &IL2Data::rudderTrim,
-};
 
 // Hands the answer over in a heap buffer of exactly its length, without a terminator, so that
 // AddressSanitizer reports any read past its end.
@@ -47,32 +21,24 @@ void parse(IL2Data& data, const std::string& answer) {
 
 void expectFresh(const IL2Data& data, const std::string& context) {
     EXPECT_STREQ(data.plane, "PLANE") << context;
-    for (const auto field : kNumbers) {
-        EXPECT_EQ(data.*field, 0.0f) << context;
+    for (const FlightValue& value : kFlightValues) {
+        if (!isText(value)) {
+            EXPECT_EQ(data.*value.field, 0.0f) << context;
+        }
     }
 }
 
-TEST(Messages, QueriesInBatchOrder) {
-    const char* const expected[] = {"R/22", "R/30", "R/32", "R/34", "R/36", "R/38", "R/40",
-                                    "R/42", "R/44", "R/46", "R/48", "R/50", "R/80", "R/82",
-                                    "R/84", "R/86", "R/88", "R/92", "R/94", "R/96", "R/98"};
-    static_assert(sizeof expected / sizeof expected[0] == kQueryCount);
-    for (int i = 0; i < kQueryCount; ++i) {
-        EXPECT_STREQ(kQueryTexts[i], expected[i]) << "query " << i;
-        EXPECT_EQ(std::strlen(kQueryTexts[i]), 4u);
-    }
-}
-
-// The answer to each query fills the field in the same position of the record, and no other.
+// The answer to each query fills the field of its value, and no other.
 TEST(Messages, EachAnswerCodeFillsItsOwnField) {
-    for (int i = 0; i < kQueryCount; ++i) {
+    for (const FlightValue& answered : kFlightValues) {
         IL2Data data;
-        const std::string code(kQueryTexts[i] + 2, 2);
-        parse(data, "A/" + code + " 12.5");
-        EXPECT_STREQ(data.plane, i == 0 ? "12.5" : "PLANE") << "code " << code;
-        for (int f = 0; f < kQueryCount - 1; ++f) {
-            EXPECT_EQ(data.*kNumbers[f], f == i - 1 ? 12.5f : 0.0f)
-                << "code " << code << ", field " << f;
+        parse(data, std::string(answered.answer) + " 12.5");
+        EXPECT_STREQ(data.plane, isText(answered) ? "12.5" : "PLANE") << answered.name;
+        for (const FlightValue& value : kFlightValues) {
+            if (!isText(value)) {
+                EXPECT_EQ(data.*value.field, &value == &answered ? 12.5f : 0.0f)
+                    << answered.name << ", field " << value.name;
+            }
         }
     }
 }
@@ -148,6 +114,11 @@ TEST(Messages, AircraftName) {
         {"A/22 " + std::string(1019, 'N'), std::string(1019, 'N')},  // the longest datagram
         {"A/22 " + std::string(1023, 'N'), std::string(1023, 'N')},
         {"A/22 " + std::string(3000, 'N'), std::string(1023, 'N')},
+        // The simulator escapes its framing characters inside a text.
+        {"A/22\\Trainer-2\\/B", "Trainer-2/B"},
+        {"A/22\\C:\\\\Yak\\\\", "C:\\Yak\\"},
+        {"A/22\\Yak\\-9\\", "Yak\\-9\\"},
+        {"A/22\\\\/\\\\\\/", "/\\/"},
     };
     for (const auto& c : cases) {
         IL2Data data;

@@ -9,6 +9,11 @@
 #include <thread>
 #include <vector>
 
+#include "app/startup.h"
+#include "config/configuration.h"
+#include "config/xml_reader.h"
+#include "display/flight_values.h"
+#include "simlink/il2connection.h"
 #include "tests/support/system_fixture.h"
 #include "tools/flightmfd_sim/answers.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
@@ -16,9 +21,14 @@
 namespace testsupport {
 namespace {
 
-const std::vector<std::string> kQueries = {"R/22", "R/30", "R/32", "R/34", "R/36", "R/38", "R/40",
-                                           "R/42", "R/44", "R/46", "R/48", "R/50", "R/80", "R/82",
-                                           "R/84", "R/86", "R/88", "R/92", "R/94", "R/96", "R/98"};
+// One batch: the queries of the flight-value table, in its order.
+std::vector<std::string> batch() {
+    std::vector<std::string> queries;
+    for (const FlightValue& value : kFlightValues) {
+        queries.emplace_back(value.query);
+    }
+    return queries;
+}
 
 // Answers queries as `answer` says (empty: no answer) until `done` holds or
 // `seconds` pass.
@@ -84,17 +94,20 @@ TEST_F(LinkTest, StartupLinesComeInTheirOrder) {
 }
 
 TEST_F(LinkTest, QueriesGoOutInBatchesOfTwentyOneFourByteDatagrams) {
+    const std::vector<std::string> queries = batch();
+    ASSERT_EQ(queries.size(), 21u);
     startWith({});
     std::vector<std::string> received;
-    while (received.size() < 2 * kQueries.size()) {
+    while (received.size() < 2 * queries.size()) {
         auto datagram = peer_.receive(10000);
         ASSERT_TRUE(datagram.has_value());
         received.push_back(*datagram);
     }
     // The peer listens before the program starts, so it sees the first batch whole.
-    for (size_t i = 0; i < kQueries.size(); ++i) {
-        EXPECT_EQ(received[i], kQueries[i]) << "datagram " << i;
-        EXPECT_EQ(received[i + kQueries.size()], kQueries[i]);
+    for (size_t i = 0; i < queries.size(); ++i) {
+        EXPECT_EQ(received[i].size(), 4u);
+        EXPECT_EQ(received[i], queries[i]) << "datagram " << i;
+        EXPECT_EQ(received[i + queries.size()], queries[i]);
     }
 }
 
@@ -153,12 +166,13 @@ TEST_F(LinkTest, ValuesFlowOnceTheSimulatorStartsAndAfterItRestarts) {
 }
 
 TEST_F(LinkTest, LongConfigurationIsCutAndStillRuns) {
-    // Past 9999 bytes the document is cut; the cut document still starts the
-    // program, with only the lines read before the cut.
-    std::string xml =
-        "<flightmfd>\n  <il2host ipAddress=\"127.0.0.1\" port=\"" + std::to_string(peer_.port()) +
-        "\"/>\n  <line prefix=\"ALT\">altimeter</line>\n  <!-- " + std::string(10000, 'x') +
-        " -->\n" + "  <line prefix=\"IAS\">speedometer_indicated</line>\n</flightmfd>\n";
+    // Past kConfigReadLimit bytes the document is cut; the cut document still
+    // starts the program, with only the lines read before the cut.
+    std::string xml = "<flightmfd>\n  <il2host ipAddress=\"127.0.0.1\" port=\"" +
+                      std::to_string(peer_.port()) +
+                      "\"/>\n  <line prefix=\"ALT\">altimeter</line>\n  <!-- " +
+                      std::string(kConfigReadLimit, 'x') + " -->\n" +
+                      "  <line prefix=\"IAS\">speedometer_indicated</line>\n</flightmfd>\n";
     writeConfig(xml);
     start();
     EXPECT_TRUE(waitForShown(0, 0, "ALT 0.0 m"));
@@ -167,8 +181,8 @@ TEST_F(LinkTest, LongConfigurationIsCutAndStillRuns) {
 
 struct FatalStart {
     const char* name;
-    const char* config;  // null: no config.xml at all
-    const char* expectedError;
+    const char* config;         // null: no config.xml at all
+    std::string expectedError;  // without the line feed
 };
 
 // Test names carry the case; the parameter prints as its name too.
@@ -185,53 +199,41 @@ TEST_P(FatalStartTest, EndsWithItsMessage) {
     }
     start();
     EXPECT_EQ(exitStatus(), 255);
-    EXPECT_EQ(program().errors(), c.expectedError);
+    EXPECT_EQ(program().errors(), c.expectedError + "\n");
     EXPECT_EQ(program().output().find("Socket connected"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Startup, FatalStartTest,
     ::testing::Values(
-        FatalStart{"Malformed", "<a><b></a>", "Parse error :\nmismatched tag\n"},
-        FatalStart{"Empty", "", "Parse error :\nno element found\n"},
+        FatalStart{"Malformed", "<a><b></a>", std::string(kParseErrorHeading) + "\nmismatched tag"},
+        FatalStart{"Empty", "", std::string(kParseErrorHeading) + "\nno element found"},
         FatalStart{"AddressTooLong", "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
-                   "ipAddress \"127.000.000.0001\" in config.xml is too long for an IPv4 "
-                   "address\n"},
-        FatalStart{"NoPort", "<c><il2host ipAddress=\"127.0.0.1\"/></c>",
-                   "No port for il2host in config.xml\n"},
+                   addressTooLongMessage("127.000.000.0001")},
+        FatalStart{"NoPort", "<c><il2host ipAddress=\"127.0.0.1\"/></c>", noPortMessage()},
         FatalStart{"HostName", "<c><il2host ipAddress=\"localhost\" port=\"1\"/></c>",
-                   "Cannot resolve localhost. Error : 1\n"},
-        FatalStart{"NoHost", "<c/>", "No port for il2host in config.xml\n"}),
+                   cannotResolveMessage("localhost", 1)},
+        FatalStart{"NoHost", "<c/>", noPortMessage()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SystemTest, MissingConfigNamesTheFolderAndAHiddenTextExtension) {
     const std::string folder = std::filesystem::canonical(folder_.path()).string();
-    const std::string missing =
-        "Cannot open config.xml : No such file or directory (looked in " + folder + ")\n";
-    const struct {
-        const char* present;  // a file in the folder; null: none
-        std::string expectedError;
-    } cases[] = {
-        {nullptr, missing},
-        {"config.xml.txt", missing + "There is a config.xml.txt: rename it to config.xml (Windows "
-                                     "hides known extensions such as .txt, so it shows as "
-                                     "config.xml)\n"},
-    };
-    for (const auto& c : cases) {
-        if (c.present != nullptr) {
-            writeFile(folder_.file(c.present), "<flightmfd/>");
+    for (bool textFile : {false, true}) {
+        if (textFile) {
+            writeFile(folder_.file(std::string(kConfigFileName) + ".txt"), "<flightmfd/>");
         }
         start();
         EXPECT_EQ(exitStatus(), 255);
-        EXPECT_EQ(program().errors(), c.expectedError);
+        EXPECT_EQ(program().errors(),
+                  cannotOpenConfigMessage("No such file or directory", folder, textFile) + "\n");
     }
 }
 
 TEST_F(SystemTest, UnreadableConfigIsAReadError) {
-    std::filesystem::create_directory(folder_.file("config.xml"));
+    std::filesystem::create_directory(folder_.file(kConfigFileName));
     start();
     EXPECT_EQ(exitStatus(), 255);
-    EXPECT_EQ(program().errors(), "Read error\n");
+    EXPECT_EQ(program().errors(), std::string(kReadErrorMessage) + "\n");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "bench/measure/usage.h"
 #include "bench/twenty_seven_lines.h"
+#include "display/flight_values.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tools/flightmfd_sim/answers.h"
@@ -80,17 +81,9 @@ class Workspace {
     std::map<std::string, std::string> environment_;
 };
 
-// The answer code of each value that a line can show.
-int codeOfValue(const std::string& valueName) {
-    static const std::map<std::string, int> codes = {
-        {"plane", 22},        {"speedometer_indicated", 30},
-        {"variometer", 32},   {"slip", 34},
-        {"turn", 36},         {"altimeter", 40},
-        {"flaps", 82},        {"aileron", 84},
-        {"propPitch", 92},    {"aileronTrim", 94},
-        {"elevatorTrim", 96}, {"rudderTrim", 98}};
-    auto found = codes.find(valueName);
-    return found != codes.end() ? found->second : -1;
+// The answer code of a value that a line shows.
+int codeOfValue(const char* valueName) {
+    return flightValueNamed(valueName)->code;
 }
 
 // The whole number that line `k` (one of those in their own unit) shows in
@@ -278,9 +271,9 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
     const double settled = nowMs() + 3000.0;
     while (nowMs() < settled && !stopRequested) {
         std::optional<std::string> query = peer.receive(10);
-        int code = query ? queryCode(*query) : -1;
-        if (code >= 0) {
-            peer.reply(answerFor(code, code == 22 ? "Bf 109 G-2" : "1.5"));
+        const FlightValue* value = query ? flightValueOfCode(queryCode(*query)) : nullptr;
+        if (value != nullptr) {
+            peer.reply(answerFor(value->code, isText(*value) ? "Bf 109 G-2" : "1.5"));
         }
     }
     result.beforeKiB = residentKiB(program.pid());
@@ -290,12 +283,14 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
     // by now; the queries that keep coming are read and left unanswered.
     const double start = nowMs();
     const auto total = static_cast<int64_t>(static_cast<double>(rate) * seconds);
+    // Line 1 shows the speed, which the flood carries.
+    const int floodCode = codeOfValue(kTwentySevenLines[1].valueName);
     while (result.sent < total && !stopRequested) {
         const double elapsed = (nowMs() - start) / 1000.0;
         const auto due = std::min(total, static_cast<int64_t>(elapsed * rate));
         while (result.sent < due) {
             ++result.sent;
-            peer.reply(answerFor(30, std::to_string(result.sent)));
+            peer.reply(answerFor(floodCode, std::to_string(result.sent)));
         }
         while (peer.receive(0)) {
         }
@@ -403,12 +398,15 @@ SoakResult soak(const Programs& programs, double seconds, double restartEvery, i
             ++result.restarts;
             std::vector<std::string> arguments = {"--port", std::to_string(port)};
             awaited = "SOAK" + std::to_string(result.restarts);
-            arguments.insert(arguments.end(), {"--value", "22=" + awaited});
-            for (int code :
-                 {30, 32, 34, 36, 38, 40, 42, 44, 46, 48, 50, 80, 82, 84, 86, 88, 92, 94, 96, 98}) {
-                arguments.insert(arguments.end(),
-                                 {"--value", std::to_string(code) + "=" +
-                                                 std::to_string(result.restarts * 100 + code)});
+            const int nameCode = kFlightValues[0].code;
+            arguments.insert(arguments.end(),
+                             {"--value", std::to_string(nameCode) + "=" + awaited});
+            for (const FlightValue& value : kFlightValues) {
+                if (!isText(value)) {
+                    const std::string number = std::to_string(result.restarts * 100 + value.code);
+                    arguments.insert(arguments.end(),
+                                     {"--value", std::to_string(value.code) + "=" + number});
+                }
             }
             simulator = std::make_unique<Process>(programs.simulator, arguments, workspace.path(),
                                                   "simulator");

@@ -1,5 +1,7 @@
 #include "platform/code_page.h"
 
+#include "platform/utf8.h"
+
 namespace platform {
 
 // Latin-1 maps each byte to the code point of the same value.
@@ -14,6 +16,13 @@ std::wstring fromCodePage(const char* text, size_t length, unsigned) {
         wide += codePageChar(static_cast<unsigned char>(text[i]));
     }
     return wide;
+}
+
+std::string systemTextToUtf8(const char* text, size_t length) {
+    if (isUtf8(text, length)) {
+        return std::string(text, length);
+    }
+    return codePageToUtf8(text, length);
 }
 
 }  // namespace platform

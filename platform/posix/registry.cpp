@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/files.h"
 #include "platform/utf8.h"
 
 namespace platform {
@@ -33,13 +34,6 @@ bool isFolder(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// A folder beside the values is a subkey, not a value; reading it as a file
-// would give an empty value instead of none.
-bool isFile(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 }  // namespace
 
 bool RegistryKey::open(const wchar_t* path) {
@@ -56,17 +50,19 @@ bool RegistryKey::queryValue(const wchar_t* name, wchar_t* buffer, uint32_t* siz
         return false;
     }
     std::string path = *static_cast<std::string*>(impl_) + "/" + toUtf8(name);
+    // A folder beside the values is a subkey, not a value; reading it as a file
+    // would give an empty value instead of none.
     FILE* file = isFile(path) ? std::fopen(path.c_str(), "rb") : nullptr;
     if (file == nullptr) {
         return false;
     }
     std::string bytes;
-    char chunk[4096];
-    size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.append(chunk, count);
-    }
+    const bool read = readToEnd(file, &bytes);
     std::fclose(file);
+    // A value cut short by a failed read would name the wrong library.
+    if (!read) {
+        return false;
+    }
     if (!bytes.empty() && bytes.back() == '\n') {
         bytes.pop_back();
     }

@@ -91,13 +91,17 @@ class PosixSockets : public SocketApi {
         return Transfer{TransferStatus::kOk, static_cast<int>(sent)};
     }
 
-    Transfer receive(SocketHandle socket, char* buffer, int capacity) override {
+    Transfer receive(SocketHandle socket, char* buffer, int capacity, SocketPeer* from) override {
         // POSIX cuts a datagram longer than the buffer without an error; only
         // MSG_TRUNC in the message flags tells. recvmsg reports it on Linux and
         // the BSDs alike.
         iovec part{buffer, static_cast<size_t>(capacity)};
+        sockaddr_in sender;
+        std::memset(&sender, 0, sizeof sender);
         msghdr message;
         std::memset(&message, 0, sizeof message);
+        message.msg_name = &sender;
+        message.msg_namelen = sizeof sender;
         message.msg_iov = &part;
         message.msg_iovlen = 1;
         ssize_t received;
@@ -106,6 +110,9 @@ class PosixSockets : public SocketApi {
         } while (received < 0 && errno == EINTR);
         if (received < 0) {
             return failedWith(errno);
+        }
+        if (from != nullptr) {
+            *from = SocketPeer{sender.sin_addr.s_addr, sender.sin_port};
         }
         if ((message.msg_flags & MSG_TRUNC) != 0) {
             lastErrorNumber = EMSGSIZE;

@@ -1,6 +1,8 @@
 #include "platform/sockets.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <cerrno>
 
@@ -27,6 +29,34 @@ TEST(SocketsPosix, FailedTransfersMeanWhatTheirErrorSays) {
     for (const auto& c : cases) {
         EXPECT_EQ(transferStatusOf(c.error), c.status) << c.error;
     }
+}
+
+uint16_t localPort(SocketHandle socket) {
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    getsockname(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&local), &length);
+    return local.sin_port;
+}
+
+// A second connect alone keeps the local address and port that the first
+// chose, gone or not; connecting anew must let the system choose again.
+TEST(SocketsPosix, ConnectingAnewChoosesTheLocalPortAgain) {
+    SocketApi& sockets = systemSockets();
+    SocketHandle socket = sockets.openDatagramSocket();
+    ASSERT_NE(socket, kInvalidSocket);
+    uint32_t loopback = 0;
+    ASSERT_TRUE(sockets.parseAddress("127.0.0.1", &loopback));
+    const uint16_t port = sockets.hostToNetworkPort(9);  // nothing is sent
+    ASSERT_EQ(sockets.connect(socket, loopback, port), 0);
+    const uint16_t first = localPort(socket);
+    // A new port may be the old one by chance, but not three times in a row.
+    bool chosenAgain = false;
+    for (int i = 0; i < 3 && !chosenAgain; ++i) {
+        ASSERT_EQ(sockets.reconnect(socket, loopback, port), 0);
+        chosenAgain = localPort(socket) != first;
+    }
+    EXPECT_TRUE(chosenAgain);
+    sockets.close(socket);
 }
 
 }  // namespace

@@ -53,4 +53,8 @@ std::wstring fromCodePage(const char* text, size_t length, unsigned codePage) {
     return wide;
 }
 
+std::string systemTextToUtf8(const char* text, size_t length) {
+    return codePageToUtf8(text, length);
+}
+
 }  // namespace platform

@@ -49,8 +49,8 @@ namespace {
 // default handler calls ExitProcess, which first stops the other threads
 // wherever they are and then runs the loaded libraries' clean-up; a library
 // that waits there for a thread of its own, or for a lock that a stopped
-// thread held, holds the end up for good (the virtual display once did). The
-// exit code is the one the default handler gives.
+// thread held, would hold the end up for good. The exit code is the one the
+// default handler gives.
 BOOL WINAPI endOnConsoleControl(DWORD event) {
     switch (event) {
         case CTRL_C_EVENT:

@@ -95,10 +95,16 @@ class WinsockApi : public SocketApi {
         return count == SOCKET_ERROR ? failure() : Transfer{TransferStatus::kOk, count};
     }
 
-    Transfer receive(SocketHandle s, char* buffer, int capacity) override {
+    Transfer receive(SocketHandle s, char* buffer, int capacity, SocketPeer* from) override {
         // A datagram longer than `capacity` fails with WSAEMSGSIZE; its
         // first bytes are in the buffer, the rest is lost.
-        int count = ::recv(static_cast<SOCKET>(s), buffer, capacity, 0);
+        sockaddr_in sender{};
+        int senderLength = sizeof sender;
+        int count = ::recvfrom(static_cast<SOCKET>(s), buffer, capacity, 0,
+                               reinterpret_cast<sockaddr*>(&sender), &senderLength);
+        if (from != nullptr) {
+            *from = SocketPeer{sender.sin_addr.s_addr, sender.sin_port};
+        }
         return count == SOCKET_ERROR ? failure() : Transfer{TransferStatus::kOk, count};
     }
 

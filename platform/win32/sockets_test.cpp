@@ -151,10 +151,10 @@ TEST_F(SocketsWindows, DatagramsTravelWholeAndApart) {
     EXPECT_EQ(peerExchange(""), "R/31");
 
     char buffer[1024];
-    Transfer first = api_.receive(client_, buffer, sizeof buffer);
+    Transfer first = api_.receive(client_, buffer, sizeof buffer, nullptr);
     ASSERT_EQ(first.status, TransferStatus::kOk);
     EXPECT_EQ(std::string(buffer, first.count), "A/30\\120.5");
-    Transfer empty = api_.receive(client_, buffer, sizeof buffer);
+    Transfer empty = api_.receive(client_, buffer, sizeof buffer, nullptr);
     EXPECT_EQ(empty.status, TransferStatus::kOk);
     EXPECT_EQ(empty.count, 0);
 }
@@ -168,11 +168,11 @@ TEST_F(SocketsWindows, ALongDatagramIsDroppedAndTheNextArrives) {
     peerExchange("A/31\\1");
 
     char buffer[8];
-    Transfer tooLong = api_.receive(client_, buffer, sizeof buffer);
+    Transfer tooLong = api_.receive(client_, buffer, sizeof buffer, nullptr);
     EXPECT_EQ(tooLong.status, TransferStatus::kTooLong);
     EXPECT_EQ(tooLong.count, -1);
     EXPECT_EQ(api_.lastError(), WSAEMSGSIZE);
-    Transfer next = api_.receive(client_, buffer, sizeof buffer);
+    Transfer next = api_.receive(client_, buffer, sizeof buffer, nullptr);
     ASSERT_EQ(next.status, TransferStatus::kOk);
     EXPECT_EQ(std::string(buffer, next.count), "A/31\\1");
 }
@@ -184,7 +184,7 @@ TEST_F(SocketsWindows, AnAbsentPeerIsUnreachableAndTheSocketStaysUsable) {
     char buffer[64];
     // Windows (with its reports of closed ports switched off) and Wine both
     // leave the receive waiting; its bound runs out, which counts the same.
-    Transfer absent = api_.receive(client_, buffer, sizeof buffer);
+    Transfer absent = api_.receive(client_, buffer, sizeof buffer, nullptr);
     EXPECT_EQ(absent.status, TransferStatus::kPeerUnreachable) << api_.lastError();
 
     // The simulator starts: the same socket reaches it. A report of the
@@ -203,7 +203,7 @@ TEST_F(SocketsWindows, AnAbsentPeerIsUnreachableAndTheSocketStaysUsable) {
     Transfer answer = {TransferStatus::kPeerUnreachable, -1};
     for (int attempt = 0; attempt < 3 && answer.status == TransferStatus::kPeerUnreachable;
          ++attempt) {
-        answer = api_.receive(client_, buffer, sizeof buffer);
+        answer = api_.receive(client_, buffer, sizeof buffer, nullptr);
     }
     ASSERT_EQ(answer.status, TransferStatus::kOk) << api_.lastError();
     EXPECT_EQ(std::string(buffer, answer.count), "A/31\\2");

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "display/flight_values.h"
+
 namespace {
 
 // A value through the loop: points in time order, joined by straight lines.
@@ -79,39 +81,44 @@ double wrapDegrees(double angle) {
 // A beacon that lies to the north-east of the airfield.
 constexpr double kBeaconBearing = 45.0;
 
-// One numeric value of the simulator's query interface and how it moves.
+// One number of the flight data record and how it moves.
 struct Channel {
-    int code;
+    float IL2Data::*field;
     double (*valueAt)(double time);
 };
 
 const Channel kChannels[] = {
-    {30, [](double t) { return valueAt(kSpeed, t); }},
-    {32, [](double t) { return slopeAt(kAltitude, t); }},
-    {34, [](double t) { return valueAt(kRudder, t) + wobble(t, 0.4, 7.0); }},
-    {36, [](double t) { return valueAt(kTurn, t); }},
-    {38, [](double t) { return slopeAt(kHeading, t); }},
-    {40, [](double t) { return valueAt(kAltitude, t); }},
-    {42, [](double t) { return wrapDegrees(valueAt(kHeading, t)); }},
-    {44, [](double t) { return wrapDegrees(kBeaconBearing - valueAt(kHeading, t)); }},
-    {46, [](double t) { return valueAt(kRoll, t) + wobble(t, 0.5, 5.0); }},
-    {48, [](double t) { return valueAt(kPitch, t); }},
-    {50, [](double t) { return valueAt(kFuel, t); }},
-    {80, [](double t) { return valueAt(kPower, t); }},
-    {82, [](double t) { return valueAt(kFlaps, t); }},
-    {84, [](double t) { return valueAt(kAileron, t) + wobble(t, 0.02, 3.0); }},
-    {86, [](double t) { return valueAt(kElevator, t); }},
-    {88, [](double t) { return valueAt(kRudder, t); }},
-    {92, [](double t) { return valueAt(kPropPitch, t); }},
-    {94, [](double t) { return valueAt(kAileronTrim, t); }},
-    {96, [](double t) { return valueAt(kElevatorTrim, t); }},
-    {98, [](double t) { return valueAt(kRudderTrim, t); }},
+    {&IL2Data::speedometer_indicated, [](double t) { return valueAt(kSpeed, t); }},
+    {&IL2Data::variometer, [](double t) { return slopeAt(kAltitude, t); }},
+    {&IL2Data::slip, [](double t) { return valueAt(kRudder, t) + wobble(t, 0.4, 7.0); }},
+    {&IL2Data::turn, [](double t) { return valueAt(kTurn, t); }},
+    {&IL2Data::angular_speed, [](double t) { return slopeAt(kHeading, t); }},
+    {&IL2Data::altimeter, [](double t) { return valueAt(kAltitude, t); }},
+    {&IL2Data::azimuth, [](double t) { return wrapDegrees(valueAt(kHeading, t)); }},
+    {&IL2Data::beacon_azimuth,
+     [](double t) { return wrapDegrees(kBeaconBearing - valueAt(kHeading, t)); }},
+    {&IL2Data::roll, [](double t) { return valueAt(kRoll, t) + wobble(t, 0.5, 5.0); }},
+    {&IL2Data::pitch, [](double t) { return valueAt(kPitch, t); }},
+    {&IL2Data::fuel, [](double t) { return valueAt(kFuel, t); }},
+    {&IL2Data::power, [](double t) { return valueAt(kPower, t); }},
+    {&IL2Data::flaps, [](double t) { return valueAt(kFlaps, t); }},
+    {&IL2Data::aileron, [](double t) { return valueAt(kAileron, t) + wobble(t, 0.02, 3.0); }},
+    {&IL2Data::elevator, [](double t) { return valueAt(kElevator, t); }},
+    {&IL2Data::rudder, [](double t) { return valueAt(kRudder, t); }},
+    {&IL2Data::propPitch, [](double t) { return valueAt(kPropPitch, t); }},
+    {&IL2Data::aileronTrim, [](double t) { return valueAt(kAileronTrim, t); }},
+    {&IL2Data::elevatorTrim, [](double t) { return valueAt(kElevatorTrim, t); }},
+    {&IL2Data::rudderTrim, [](double t) { return valueAt(kRudderTrim, t); }},
 };
 
 }  // namespace
 
 bool flightValue(int code, double seconds, std::string* text) {
-    if (code == 22) {
+    const FlightValue* value = flightValueOfCode(code);
+    if (value == nullptr) {
+        return false;
+    }
+    if (isText(*value)) {
         // With the blank that a line without prefix puts before it, the name
         // fits the display's 16 columns.
         *text = "Stand-in Plane";
@@ -119,7 +126,7 @@ bool flightValue(int code, double seconds, std::string* text) {
     }
     double t = std::fmod(seconds, kFlightLoopSeconds);
     for (const Channel& channel : kChannels) {
-        if (channel.code == code) {
+        if (channel.field == value->field) {
             char number[32];
             std::snprintf(number, sizeof number, "%.3f", channel.valueAt(t));
             *text = number;

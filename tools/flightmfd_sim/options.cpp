@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "simlink/messages.h"
+#include "display/flight_values.h"
 #include "tools/flightmfd_sim/answers.h"
 
 namespace {
@@ -29,19 +29,19 @@ const char kOptionsText[] =
 // The codes in columns, top to bottom and then left to right.
 std::string codeTable() {
     constexpr int kColumns = 3;
-    constexpr int kRows = (kQueryCount + kColumns - 1) / kColumns;
+    constexpr int kRows = (kFlightValueCount + kColumns - 1) / kColumns;
     constexpr size_t kColumnWidth = 26;
     std::string table;
     for (int row = 0; row < kRows; ++row) {
         std::string line = " ";
         for (int column = 0; column < kColumns; ++column) {
             const int index = column * kRows + row;
-            if (index >= kQueryCount) {
+            if (index >= kFlightValueCount) {
                 break;
             }
             line.resize(1 + static_cast<size_t>(column) * kColumnWidth, ' ');
-            // The query text is "R/" and the code.
-            line += std::string(" ") + (kQueryTexts[index] + 2) + " " + queryValueName(index);
+            const FlightValue& value = kFlightValues[index];
+            line += " " + std::to_string(value.code) + " " + value.name;
         }
         table += line + "\n";
     }

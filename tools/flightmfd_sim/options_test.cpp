@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "simlink/messages.h"
+#include "display/flight_values.h"
 
 namespace {
 
@@ -95,8 +95,8 @@ TEST(Options, HelpListsEveryCodeThatTheProgramAsksForWithItsValueName) {
     const std::string help = usageText();
     EXPECT_NE(help.find(" 22 plane "), std::string::npos) << help;
     EXPECT_NE(help.find(" 30 speedometer_indicated "), std::string::npos) << help;
-    for (int i = 0; i < kQueryCount; ++i) {
-        const std::string entry = std::string(" ") + (kQueryTexts[i] + 2) + " " + queryValueName(i);
+    for (const FlightValue& value : kFlightValues) {
+        const std::string entry = " " + std::to_string(value.code) + " " + value.name;
         const size_t at = help.find(entry);
         ASSERT_NE(at, std::string::npos) << entry;
         const char after = help[at + entry.size()];

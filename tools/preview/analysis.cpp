@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "config/xml_reader.h"
-#include "tools/preview/element_lines.h"
 #include "tools/preview/host_checks.h"
 #include "tools/preview/ignored_checks.h"
 #include "tools/preview/line_checks.h"
@@ -13,27 +12,25 @@
 namespace {
 
 void checkSize(const ConfigSource& source, Findings* findings) {
-    if (source.bytes.size() <= static_cast<size_t>(kProgramReadLimit)) {
+    if (source.bytes.size() <= static_cast<size_t>(kConfigReadLimit)) {
         return;
     }
-    TextPosition cut = positionOf(source.bytes, kProgramReadLimit);
+    TextPosition cut = positionOf(source.bytes, kConfigReadLimit);
     findings->push_back({cut.line, "the file is " + std::to_string(source.bytes.size()) +
                                        " bytes: the program reads only the first " +
-                                       std::to_string(kProgramReadLimit) + ", up to column " +
+                                       std::to_string(kConfigReadLimit) + ", up to column " +
                                        std::to_string(cut.column) +
                                        " of this line, and ignores the rest"});
 }
 
-// Pairs each <line> child of the root with its line in the file; the two
-// trees have their children in the same order.
-void collectLines(const XMLNode& root, const ElementLines& lines, Analysis* analysis) {
-    for (size_t i = 0; i < root.children.size(); ++i) {
-        const char* name = root.children[i]->name.c_str();
-        const int32_t line = i < lines.children.size() ? lines.children[i].line : 0;
+// The file line of each <line> child of the root, and of the first <il2host>.
+void collectLines(const XMLNode& root, Analysis* analysis) {
+    for (const std::shared_ptr<XMLNode>& child : root.children) {
+        const char* name = child->name.c_str();
         if (std::strcmp(name, "line") == 0) {
-            analysis->tokenLines.push_back(line);
+            analysis->tokenLines.push_back(child->line);
         } else if (std::strcmp(name, "il2host") == 0 && analysis->hostLine == 0) {
-            analysis->hostLine = line;
+            analysis->hostLine = child->line;
         }
     }
 }
@@ -52,13 +49,14 @@ Analysis analyseSource(const ConfigSource& source) {
     const int32_t isFinal = source.programIsFinal();
 
     XMLNode root("", {});
-    SourceMap map = mapElementLines(bytes, length, isFinal);
-    if (!tryParseXml(bytes, length, isFinal, &root, &analysis.parseError)) {
+    XmlParseError error;
+    if (!tryParseXml(bytes, length, isFinal, &root, &error)) {
         analysis.state = Analysis::State::kMalformed;
-        analysis.errorLine = map.errorLine;
-        analysis.errorColumn = map.errorColumn;
+        analysis.parseError = error.text;
+        analysis.errorLine = error.line;
+        analysis.errorColumn = error.column;
         analysis.parseNote =
-            explainParseError(std::string(bytes, static_cast<size_t>(length)), map);
+            explainParseError(std::string(bytes, static_cast<size_t>(length)), error);
         return analysis;
     }
 
@@ -66,17 +64,17 @@ Analysis analyseSource(const ConfigSource& source) {
     char* addressPointer = address;
     analysis.tokens = readConfiguration(root, addressPointer, analysis.port, &analysis.report);
     analysis.address = address;
-    collectLines(root, map.root, &analysis);
+    collectLines(root, &analysis);
 
     checkSize(source, &analysis.findings);
-    checkIgnored(root, map.root, &analysis.findings);
-    checkHosts(root, map.root, analysis.report, &analysis.findings);
+    checkIgnored(root, &analysis.findings);
+    checkHosts(root, analysis.report, &analysis.findings);
     for (size_t k = 0; k < analysis.tokens.size(); ++k) {
         checkLine(analysis.tokens[k], analysis.tokenLines[k], &analysis.findings);
     }
     if (analysis.tokens.empty()) {
         analysis.findings.push_back(
-            {map.root.line, "no <line> elements: the display would stay empty"});
+            {root.line, "no <line> elements: the display would stay empty"});
     }
     sortFindings(&analysis.findings);
     return analysis;

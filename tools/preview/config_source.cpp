@@ -4,16 +4,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "config/configuration.h"
 #include "platform/files.h"
 
 int32_t ConfigSource::programLength() const {
-    return bytes.size() < static_cast<size_t>(kProgramReadLimit)
-               ? static_cast<int32_t>(bytes.size())
-               : kProgramReadLimit;
+    return bytes.size() < static_cast<size_t>(kConfigReadLimit) ? static_cast<int32_t>(bytes.size())
+                                                                : kConfigReadLimit;
 }
 
 int32_t ConfigSource::programIsFinal() const {
-    return bytes.size() < static_cast<size_t>(kProgramReadLimit) ? 1 : 0;
+    return bytes.size() < static_cast<size_t>(kConfigReadLimit) ? 1 : 0;
 }
 
 bool readConfigSource(const std::string& path, ConfigSource* source, std::string* error) {
@@ -31,15 +31,10 @@ bool readConfigSource(const std::string& path, ConfigSource* source, std::string
         return false;
     }
     std::string bytes;
-    char chunk[4096];
-    size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.append(chunk, count);
-    }
-    const bool failed = std::ferror(file) != 0;
+    const bool read = platform::readToEnd(file, &bytes);
     const int readErrno = errno;
     std::fclose(file);
-    if (failed) {
+    if (!read) {
         *error = "cannot read " + path + ": " +
                  std::strerror(readErrno);  // NOLINT(concurrency-mt-unsafe)
         return false;

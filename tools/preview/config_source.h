@@ -3,16 +3,13 @@
 #include <cstdint>
 #include <string>
 
-// The most the program reads of config.xml, in one read at start-up.
-constexpr int32_t kProgramReadLimit = 9999;
-
 // A configuration file as the preview holds it: the whole text, and the part of
 // it that the program reads.
 struct ConfigSource {
     std::string bytes;  // the whole file, read in text mode as the program reads it
-    // What the program hands to its parser: the first kProgramReadLimit bytes,
+    // What the program hands to its parser: the first kConfigReadLimit bytes,
     // final only when its one read met the end of the file, which a file of
-    // exactly kProgramReadLimit bytes does not.
+    // exactly kConfigReadLimit bytes does not.
     int32_t programLength() const;
     int32_t programIsFinal() const;
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/sockets.h"
+#include "simlink/il2connection.h"
 #include "tools/preview/wording.h"
 
 namespace {
@@ -48,8 +49,7 @@ std::string stopsWith(const std::string& message) {
 
 // The program's own message for an address that it cannot connect to.
 std::string unresolved(const std::string& address) {
-    return stopsWith("Cannot resolve " + address +
-                     ". Error : " + std::to_string(platform::systemSockets().hostNotFoundError()));
+    return stopsWith(cannotResolveMessage(address, platform::systemSockets().hostNotFoundError()));
 }
 
 // The last ipAddress given, when the program cannot use it: unless an
@@ -69,11 +69,7 @@ void checkAddress(const char* value, int32_t line, Findings* findings, LastAddre
                           " is not an IPv4 address such as 127.0.0.1 (four numbers from 0 to "
                           "255, dots between; not a name)";
     if (std::strlen(value) >= kAddressBufferSize) {
-        findings->push_back({line,
-                             message + stopsWith("ipAddress \"" + std::string(value) +
-                                                 "\" in config.xml is too long for an IPv4 "
-                                                 "address"),
-                             true});
+        findings->push_back({line, message + stopsWith(addressTooLongMessage(value)), true});
         return;
     }
     findings->push_back({line, message});
@@ -115,17 +111,15 @@ bool usableAddress(const char* address) {
     return usable;
 }
 
-void checkHosts(const XMLNode& root, const ElementLines& lines, const ConfigurationReport& report,
-                Findings* findings) {
+void checkHosts(const XMLNode& root, const ConfigurationReport& report, Findings* findings) {
     int32_t firstHostLine = 0;
     bool addressGiven = false;
     LastAddress lastAddress;
-    for (size_t i = 0; i < root.children.size(); ++i) {
-        const std::shared_ptr<XMLNode>& child = root.children[i];
+    for (const std::shared_ptr<XMLNode>& child : root.children) {
         if (std::strcmp(child->name.c_str(), kHost) != 0) {
             continue;
         }
-        const int32_t line = i < lines.children.size() ? lines.children[i].line : 0;
+        const int32_t line = child->line;
         if (firstHostLine == 0) {
             firstHostLine = line;
         } else {
@@ -140,9 +134,9 @@ void checkHosts(const XMLNode& root, const ElementLines& lines, const Configurat
         problem.message += unresolved(lastAddress.value);
         problem.stops = true;
     }
-    const std::string noPort = stopsWith("No port for il2host in config.xml");
+    const std::string noPort = stopsWith(noPortMessage());
     if (firstHostLine == 0) {
-        findings->push_back({lines.line,
+        findings->push_back({root.line,
                              "no <il2host ipAddress=\"...\" port=\"...\"/>, which gives the "
                              "simulator's address and port" +
                                  noPort,

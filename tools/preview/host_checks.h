@@ -2,7 +2,6 @@
 
 #include "config/configuration.h"
 #include "config/xml_reader.h"
-#include "tools/preview/element_lines.h"
 #include "tools/preview/finding.h"
 
 // True when the program can connect to `address`: it fits the program's
@@ -13,5 +12,4 @@ bool usableAddress(const char* address);
 // Checks every <il2host> among the root's children, and that together they
 // give the program an address and a port. `report` is what the program's
 // configuration reader said of the whole document.
-void checkHosts(const XMLNode& root, const ElementLines& lines, const ConfigurationReport& report,
-                Findings* findings);
+void checkHosts(const XMLNode& root, const ConfigurationReport& report, Findings* findings);

@@ -44,15 +44,6 @@ std::string shortText(const XMLNode& element) {
     return quoted(text);
 }
 
-int32_t lineOf(const ElementLines& lines, size_t child) {
-    return child < lines.children.size() ? lines.children[child].line : 0;
-}
-
-const ElementLines& childLines(const ElementLines& lines, size_t child) {
-    static const ElementLines none;
-    return child < lines.children.size() ? lines.children[child] : none;
-}
-
 int countLines(const XMLNode& element) {
     int count = 0;
     for (const std::shared_ptr<XMLNode>& child : element.children) {
@@ -61,30 +52,30 @@ int countLines(const XMLNode& element) {
     return count;
 }
 
-void checkAttributes(const XMLNode& element, int32_t line, const std::vector<std::string>& known,
+void checkAttributes(const XMLNode& element, const std::vector<std::string>& known,
                      Findings* findings) {
     for (const XMLAttribute& attribute : element.attributes) {
         const char* name = attribute.name.c_str();
         if (contains(known, name)) {
             continue;
         }
-        findings->push_back({line, "attribute " + quoted(name) + " of " + tag(element) +
-                                       " is ignored" + hint(name, known, "\"", "\"")});
+        findings->push_back({element.line, "attribute " + quoted(name) + " of " + tag(element) +
+                                               " is ignored" + hint(name, known, "\"", "\"")});
     }
 }
 
-void checkNested(const XMLNode& element, const ElementLines& lines, Findings* findings) {
-    for (size_t i = 0; i < element.children.size(); ++i) {
+void checkNested(const XMLNode& element, Findings* findings) {
+    for (const std::shared_ptr<XMLNode>& child : element.children) {
         std::string message =
-            tag(*element.children[i]) + " inside " + tag(element) + " is ignored, with its text";
+            tag(*child) + " inside " + tag(element) + " is ignored, with its text";
         if (std::strcmp(element.name.c_str(), "line") == 0) {
             message += ", which is not part of the value name";
         }
-        findings->push_back({lineOf(lines, i), message});
+        findings->push_back({child->line, message});
     }
 }
 
-void checkUnknownChild(const XMLNode& child, int32_t line, Findings* findings) {
+void checkUnknownChild(const XMLNode& child, Findings* findings) {
     std::string message = tag(child) + " is ignored, with everything inside it";
     const int lineCount = countLines(child);
     if (lineCount > 0) {
@@ -93,45 +84,44 @@ void checkUnknownChild(const XMLNode& child, int32_t line, Findings* findings) {
                    " not shown: lines belong directly inside the root element)";
     }
     message += hint(child.name.c_str(), kChildNames, "<", ">");
-    findings->push_back({line, message});
+    findings->push_back({child.line, message});
 }
 
-void checkRoot(const XMLNode& root, const ElementLines& lines, Findings* findings) {
+void checkRoot(const XMLNode& root, Findings* findings) {
     const std::string name = root.name.c_str();
     if (name == "line" || name == "il2host") {
         // Its attributes and text are passed over with it; one finding says so.
-        findings->push_back({lines.line, "the root element " + tag(root) +
-                                             " is not read as one: only the elements inside "
-                                             "the root are"});
+        findings->push_back({root.line, "the root element " + tag(root) +
+                                            " is not read as one: only the elements inside "
+                                            "the root are"});
         return;
     }
-    checkAttributes(root, lines.line, {}, findings);
+    checkAttributes(root, {}, findings);
     if (root.textLength > 0) {
         findings->push_back(
-            {lines.textLine, "text " + shortText(root) + " outside any <line> is ignored"});
+            {root.textLine, "text " + shortText(root) + " outside any <line> is ignored"});
     }
 }
 
 }  // namespace
 
-void checkIgnored(const XMLNode& root, const ElementLines& lines, Findings* findings) {
-    checkRoot(root, lines, findings);
-    for (size_t i = 0; i < root.children.size(); ++i) {
-        const XMLNode& child = *root.children[i];
-        const ElementLines& where = childLines(lines, i);
+void checkIgnored(const XMLNode& root, Findings* findings) {
+    checkRoot(root, findings);
+    for (const std::shared_ptr<XMLNode>& element : root.children) {
+        const XMLNode& child = *element;
         const char* name = child.name.c_str();
         if (std::strcmp(name, "line") == 0) {
-            checkAttributes(child, where.line, kLineAttributes, findings);
-            checkNested(child, where, findings);
+            checkAttributes(child, kLineAttributes, findings);
+            checkNested(child, findings);
         } else if (std::strcmp(name, "il2host") == 0) {
-            checkAttributes(child, where.line, kHostAttributes, findings);
-            checkNested(child, where, findings);
+            checkAttributes(child, kHostAttributes, findings);
+            checkNested(child, findings);
             if (child.textLength > 0) {
-                findings->push_back({where.textLine, "text " + shortText(child) + " inside " +
+                findings->push_back({child.textLine, "text " + shortText(child) + " inside " +
                                                          tag(child) + " is ignored"});
             }
         } else {
-            checkUnknownChild(child, where.line, findings);
+            checkUnknownChild(child, findings);
         }
     }
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "config/xml_reader.h"
-#include "tools/preview/element_lines.h"
 #include "tools/preview/finding.h"
 
 // Reports what the program's configuration reader passes over without a word:
@@ -10,4 +9,4 @@
 // a line's prefix, unit and suffix and a host's ipAddress and port, and the
 // text of an <il2host>. A name that looks like a slip for a known one gets
 // the known one as a hint.
-void checkIgnored(const XMLNode& root, const ElementLines& lines, Findings* findings);
+void checkIgnored(const XMLNode& root, Findings* findings);

@@ -2,23 +2,12 @@
 
 #include <cstring>
 
-#include "display/il2data.h"
+#include "display/flight_values.h"
 #include "display/il2display.h"
 #include "display/units.h"
 #include "tools/preview/wording.h"
 
 namespace {
-
-constexpr char kPlane[] = "plane";
-
-// Values that the simulator sends and the record keeps, but that no display
-// line can select.
-const std::vector<std::string>& recordOnlyNames() {
-    static const std::vector<std::string> names = {"angular_speed", "azimuth",  "beacon_azimuth",
-                                                   "roll",          "pitch",    "fuel",
-                                                   "power",         "elevator", "rudder"};
-    return names;
-}
 
 bool contains(const std::vector<std::string>& names, const std::string& name) {
     for (const std::string& candidate : names) {
@@ -46,7 +35,8 @@ void checkValueName(const std::string& name, int32_t line, Findings* findings) {
         findings->push_back({line, "<line> has no value name: it shows only its prefix"});
         return;
     }
-    if (contains(recordOnlyNames(), name)) {
+    const FlightValue* value = flightValueNamed(name.c_str());
+    if (value != nullptr && !isShown(*value)) {
         findings->push_back({line, "value " + quoted(name) +
                                        " comes from the simulator but cannot be shown: "
                                        "the line shows no value"});
@@ -92,12 +82,15 @@ void checkUnit(const TemplateToken& token, int32_t line, Findings* findings) {
 }  // namespace
 
 const std::vector<std::string>& displayableNames() {
-    static const std::vector<std::string> names = {kPlane,         "speedometer_indicated",
-                                                   "altimeter",    "variometer",
-                                                   "slip",         "turn",
-                                                   "flaps",        "aileron",
-                                                   "propPitch",    "aileronTrim",
-                                                   "elevatorTrim", "rudderTrim"};
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> shown;
+        for (const FlightValue& value : kFlightValues) {
+            if (isShown(value)) {
+                shown.emplace_back(value.name);
+            }
+        }
+        return shown;
+    }();
     return names;
 }
 
@@ -132,20 +125,21 @@ std::vector<std::string> reachableUnits(const std::string& valueName) {
 }
 
 void checkLine(const TemplateToken& token, int32_t line, Findings* findings) {
-    const std::string name = token.valueName;
-    if (name == kPlane) {
+    const FlightValue* value = flightValueNamed(token.valueName);
+    if (value != nullptr && isText(*value)) {
         if (token.unit[0] != '\0') {
-            findings->push_back({line, "a \"plane\" line shows the aircraft's name: its unit " +
+            findings->push_back({line, "a " + quoted(value->name) +
+                                           " line shows the aircraft's name: its unit " +
                                            quoted(token.unit) + " is not used"});
         }
         if (token.suffix[0] != '\0') {
-            findings->push_back(
-                {line, "a \"plane\" line never shows its suffix " + quoted(token.suffix)});
+            findings->push_back({line, "a " + quoted(value->name) +
+                                           " line never shows its suffix " + quoted(token.suffix)});
         }
         return;
     }
-    if (displayedField(token.valueName) == nullptr) {
-        checkValueName(name, line, findings);
+    if (value == nullptr || !isShown(*value)) {
+        checkValueName(token.valueName, line, findings);
         return;
     }
     if (token.unit[0] != '\0') {

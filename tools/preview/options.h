@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <string>
 
+#include "config/configuration.h"
+
 // What flightmfd-preview was asked to do on its command line.
 struct PreviewOptions {
-    std::string configPath = "config.xml";
+    std::string configPath = kConfigFileName;
     enum class Values {
         kSample,         // the preview's own sample values
         kSimFromConfig,  // ask the simulator at the configuration's own il2host

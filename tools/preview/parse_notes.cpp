@@ -75,18 +75,18 @@ size_t firstNonUtf8(const std::string& bytes) {
     return std::string::npos;
 }
 
-ParseNote encodingNote(const std::string& bytes, const SourceMap& map) {
+ParseNote encodingNote(const std::string& bytes, const XmlParseError& error) {
     const std::string declared = declaredEncoding(bytes);
-    switch (map.errorCode) {
+    switch (error.code) {
         case XML_ERROR_INCORRECT_ENCODING:
-            return {map.errorLine, 0,
+            return {error.line, 0,
                     std::string(looksLikeUtf16(bytes)
                                     ? "the file is saved as UTF-16 (\"Unicode\" in Notepad)"
                                     : "the file is saved in another encoding") +
                         ", but its first line says encoding=\"" + declared + "\". " + kSaveAsUtf8 +
                         "."};
         case XML_ERROR_UNKNOWN_ENCODING:
-            return {map.errorLine, 0,
+            return {error.line, 0,
                     "the program cannot read the encoding \"" + declared +
                         "\" that the first line declares (it reads UTF-8, UTF-16, ISO-8859-1 and "
                         "US-ASCII). " +
@@ -113,18 +113,18 @@ ParseNote encodingNote(const std::string& bytes, const SourceMap& map) {
 
 }  // namespace
 
-ParseNote explainParseError(const std::string& bytes, const SourceMap& map) {
-    const std::string tag = "<" + map.openName + ">";
-    const std::string end = "</" + map.openName + ">";
-    if (map.errorCode == XML_ERROR_TAG_MISMATCH && !map.openName.empty()) {
-        return {map.openLine, 0,
+ParseNote explainParseError(const std::string& bytes, const XmlParseError& error) {
+    const std::string tag = "<" + error.openName + ">";
+    const std::string end = "</" + error.openName + ">";
+    if (error.code == XML_ERROR_TAG_MISMATCH && !error.openName.empty()) {
+        return {error.openLine, 0,
                 tag + ", opened here, is still open at the end tag on line " +
-                    std::to_string(map.errorLine) + ": close it with " + end +
+                    std::to_string(error.line) + ": close it with " + end +
                     " (or mend that end tag)"};
     }
-    if (map.errorCode == XML_ERROR_NO_ELEMENTS && !map.openName.empty()) {
-        return {map.openLine, 0,
+    if (error.code == XML_ERROR_NO_ELEMENTS && !error.openName.empty()) {
+        return {error.openLine, 0,
                 tag + ", opened here, is never closed: the file ends first; close it with " + end};
     }
-    return encodingNote(bytes, map);
+    return encodingNote(bytes, error);
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/preview/element_lines.h"
+#include "config/xml_reader.h"
 
 // What a user needs beside expat's text for a parse error, tied to the place
 // in the file where it can be mended.
@@ -13,8 +13,8 @@ struct ParseNote {
     std::string message;
 };
 
-// Explains the parse error that `map` holds for the file `bytes`, where
+// Explains the parse error `error` in the file `bytes`, where
 // expat's words leave a user alone: a file saved in another encoding than
 // UTF-8 (with what to do in Notepad), and an element left open (where it was
 // opened, not where the parser noticed).
-ParseNote explainParseError(const std::string& bytes, const SourceMap& map);
+ParseNote explainParseError(const std::string& bytes, const XmlParseError& error);

@@ -99,7 +99,7 @@ int runPreview(const PreviewOptions& options, std::string* out, std::string* err
     if (analysis.state == Analysis::State::kMalformed) {
         *err += path + ":" + std::to_string(analysis.errorLine) + ":" +
                 std::to_string(analysis.errorColumn) + ": " + analysis.parseError +
-                " (the program stops at start-up with \"Parse error :\")\n";
+                " (the program stops at start-up with \"" + kParseErrorHeading + "\")\n";
         const ParseNote& note = analysis.parseNote;
         if (note.line > 0) {
             *err += path + ":" + std::to_string(note.line) +

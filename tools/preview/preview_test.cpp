@@ -85,9 +85,8 @@ TEST(Preview, UnreadableFilesSayWhyOnStandardError) {
     const PreviewRun malformed = preview(testFile("malformed.xml"));
     EXPECT_EQ(malformed.out, "");
     EXPECT_EQ(malformed.err, testFile("malformed.xml") +
-                                 ":4:47: mismatched tag (the program stops at start-up with "
-                                 "\"Parse error :\")\n" +
-                                 testFile("malformed.xml") +
+                                 ":4:47: mismatched tag (the program stops at start-up with \"" +
+                                 kParseErrorHeading + "\")\n" + testFile("malformed.xml") +
                                  ":4: <line>, opened here, is still open at the end tag on line "
                                  "4: close it with </line> (or mend that end tag)\n");
 }

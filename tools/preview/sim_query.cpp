@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "simlink/messages.h"
+#include "display/flight_values.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
 
 namespace {
@@ -26,15 +26,15 @@ bool askSimulator(uint16_t port, int32_t waitMs, IL2Data* data, SimAnswers* answ
     }
     const UdpPeer simulator = loopbackPeer(port);
     *answers = SimAnswers();
-    for (const char* query : kQueryTexts) {
-        if (endpoint.sendTo(simulator, query, static_cast<int>(std::strlen(query)))) {
+    for (const FlightValue& value : kFlightValues) {
+        if (endpoint.sendTo(simulator, value.query, static_cast<int>(std::strlen(value.query)))) {
             ++answers->asked;
         }
     }
-    // Each query's code ("30" of "R/30") counts once, however often it is answered.
-    std::set<std::string> pending;
-    for (const char* query : kQueryTexts) {
-        pending.insert(std::string(query + 2, 2));
+    // Each value counts once, however often it is answered.
+    std::set<const FlightValue*> pending;
+    for (const FlightValue& value : kFlightValues) {
+        pending.insert(&value);
     }
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs);
     char buffer[kAnswerCapacity];
@@ -51,8 +51,7 @@ bool askSimulator(uint16_t port, int32_t waitMs, IL2Data* data, SimAnswers* answ
             continue;
         }
         data->parseAnswer(buffer, received.length);
-        if (received.length >= 4 && buffer[0] == 'A' && buffer[1] == '/' &&
-            pending.erase(std::string(buffer + 2, 2)) == 1) {
+        if (received.length >= 4 && pending.erase(flightValueAnswered(buffer)) == 1) {
             ++answers->answered;
         }
     }
