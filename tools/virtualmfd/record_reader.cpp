@@ -108,24 +108,26 @@ class LineCursor {
     bool readable_ = true;
 };
 
-// The fields after the call's name, as each call writes them.
+// The fields after the call's name, as record.cpp writes them. AddPage and
+// SetString both start with the device and the page and carry a text.
 void readArguments(LineCursor& in, RecordedCall* call) {
-    if (call->name == "AddPage") {
-        call->device = in.word();
-        call->page = in.number();
+    const std::string& name = call->name;
+    if (name == "Initialize") {
         call->text = in.quotedText();
-        call->flags = in.number();
-    } else if (call->name == "SetString") {
-        call->device = in.word();
-        call->page = in.number();
-        call->line = in.number();
-        call->length = in.number();
-        call->text = in.quotedText();
-    } else if (call->name == "DeviceChange") {
+    } else if (name == "DeviceChange") {
         call->device = in.word();
         call->text = in.word();
-    } else if (call->name == "Initialize") {
+    } else if (name == "AddPage" || name == "SetString") {
+        call->device = in.word();
+        call->page = in.number();
+        if (name == "SetString") {
+            call->line = in.number();
+            call->length = in.number();
+        }
         call->text = in.quotedText();
+        if (name == "AddPage") {
+            call->flags = in.number();
+        }
     }
 }
 
