@@ -310,7 +310,7 @@ if untouched_port=$(simulator_port untouched-sim.out); then
     timeout -k 5 60 wine "$bin/flightmfd-preview.exe" --sim "127.0.0.1:$untouched_port" \
         "$(winepath -w "$top/examples/config.xml")" </dev/null >untouched.txt 2>&1 || status=$?
     [ "$status" -eq 0 ] || fail "the untouched sample does not pass --sim against the stand-in ($status)"
-    for text in '| Stand-in Plane |' 'No problems: '; do
+    for text in '| Stand-in-Plane |' 'No problems: '; do
         tr -d '\r' <untouched.txt | grep -Fq "$text" || fail "the untouched sample's preview lacks '$text'"
     done
     $failed && show untouched.txt

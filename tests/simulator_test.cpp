@@ -36,6 +36,58 @@ TEST_F(SimulatorTest, FixedValuesReachTheDisplay) {
     EXPECT_TRUE(waitForShown(0, 1, " Spitfire"));
 }
 
+// Names as the simulator sends them (slashes escaped), and as a Linux
+// terminal passes them (UTF-8).
+TEST_F(SimulatorTest, AircraftNamesShowAsWritten) {
+    const struct {
+        const char* name;
+        const char* shown;
+    } cases[] = {{"Trainer-2/B", " Trainer-2/B"},
+#ifndef _WIN32
+                 {"H\xC3\xB6he", " H\xC3\xB6he"}
+#endif
+    };
+    for (const auto& c : cases) {
+        uint16_t port = startSimulator({"--value", std::string("22=") + c.name});
+        ASSERT_NE(port, 0);
+        writeConfig(configXml("127.0.0.1", std::to_string(port), {{"plane", ""}}));
+        start();
+        EXPECT_TRUE(waitForShown(0, 0, c.shown)) << c.name << ": " << record();
+        program().kill();
+    }
+}
+
+// In online play the simulator gives no instrument readings while its other
+// answers flow: one line names the values shown that stopped, none says
+// that the simulator is silent, and one line tells when they answer again.
+TEST_F(SimulatorTest, OnlinePlayNamesTheInstrumentValuesShown) {
+    uint16_t port = startSimulator({"--online", "0:4"});
+    ASSERT_NE(port, 0);
+    writeConfig(configXml("127.0.0.1", std::to_string(port),
+                          {{"plane", ""},
+                           {"speedometer_indicated", "prefix=\"IAS\""},
+                           {"flaps", "prefix=\"FLP\""},
+                           {"altimeter", "prefix=\"ALT\""}}));
+    start();
+    const std::string missing =
+        "No answer for speedometer_indicated, altimeter (the simulator gives no instrument "
+        "readings in online play or while a mission loads)\n";
+    ASSERT_TRUE(waitForOutput(missing)) << program().output();
+    // Meanwhile the name and the controls are shown from the answers.
+    EXPECT_TRUE(waitForShown(0, 0, " Stand-in-Plane"));
+    EXPECT_TRUE(waitUntil(10, [&] {
+        auto flaps = shownText(0, 2);
+        return flaps && flaps->rfind("FLP 0.", 0) == 0;
+    }));
+    EXPECT_EQ(shownText(0, 1), "IAS 0.0 kmph");
+    const std::string again = "All shown values answering again\n";
+    ASSERT_TRUE(waitForOutput(again)) << program().output();
+    const std::string output = program().output();
+    EXPECT_LT(output.find(missing), output.find(again));
+    EXPECT_EQ(output.find("Simulator not answering"), std::string::npos) << output;
+    EXPECT_EQ(output.find("No answer for", output.find(missing) + 1), std::string::npos) << output;
+}
+
 TEST_F(SimulatorTest, TheLoopingFlightMovesTheValues) {
     uint16_t port = startSimulator({});
     ASSERT_NE(port, 0);

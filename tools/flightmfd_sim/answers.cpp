@@ -29,7 +29,15 @@ std::string answerFor(int code, const std::string& value) {
     answer += static_cast<char>('0' + code / 10 % 10);
     answer += static_cast<char>('0' + code % 10);
     answer += kAnswerSeparator;
-    return answer + value;
+    // The simulator frames its answers with these two, so inside a value
+    // each one has a backslash before it.
+    for (char c : value) {
+        if (c == '/' || c == '\\') {
+            answer += '\\';
+        }
+        answer += c;
+    }
+    return answer;
 }
 
 int codeOf(const std::string& text) {

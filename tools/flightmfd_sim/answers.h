@@ -15,7 +15,8 @@ inline int queryCode(const std::string& datagram) {
     return queryCode(datagram.data(), static_cast<int>(datagram.size()));
 }
 
-// The answer datagram for `code` (0 to 99) carrying `value`.
+// The answer datagram for `code` (0 to 99) carrying `value`, in which each
+// slash and backslash has a backslash before it.
 std::string answerFor(int code, const std::string& value);
 
 // The code in the text of a command-line or file entry: exactly two digits;

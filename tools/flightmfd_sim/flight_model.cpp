@@ -119,9 +119,10 @@ bool flightValue(int code, double seconds, std::string* text) {
         return false;
     }
     if (isText(*value)) {
-        // With the blank that a line without prefix puts before it, the name
-        // fits the display's 16 columns.
-        *text = "Stand-in Plane";
+        // Plain ASCII without blanks, as the simulator's names are; with the
+        // blank that a line without prefix puts before it, it fits the
+        // display's 16 columns.
+        *text = "Stand-in-Plane";
         return true;
     }
     double t = std::fmod(seconds, kFlightLoopSeconds);

@@ -10,21 +10,28 @@
 
 namespace {
 
+constexpr double kWholeRun = 1e12;  // seconds: longer than any run
+
 const char kOptionsText[] =
     "usage: flightmfd-sim [--port N] [--duration SECONDS]\n"
     "                     [--value CODE=TEXT]... [--values FILE]\n"
-    "                     [--silent START:SECONDS]...\n"
+    "                     [--silent START:SECONDS]... [--online [START:SECONDS]]...\n"
     "Answers the flight simulator's queries on 127.0.0.1 (port 20010 unless given;\n"
     "0 takes a free one). Without --value or --values it flies a short loop; with\n"
     "them it answers only the codes given, always with the given text. A values\n"
     "file holds lines 'CODE TEXT'. --silent makes it receive queries but answer\n"
     "none, as a paused simulator does, from START seconds after the first query\n"
-    "for SECONDS. Ends on Ctrl-C, or after --duration seconds.\n"
+    "for SECONDS. --online leaves the instrument readings (codes 30 to 50)\n"
+    "unanswered, as the simulator does in online play and while a mission loads,\n"
+    "for the whole run or from START for SECONDS. Ends on Ctrl-C, or after\n"
+    "--duration seconds.\n"
     "\n"
     "CODE is one of the codes that flightmfd asks for, and TEXT the value that it\n"
     "answers: the aircraft's name for 22, else a number in the simulator's units\n"
-    "(km/h, m, m/s, degrees), such as --value 30=250.0. The codes and the values\n"
-    "they give:\n";
+    "(km/h, m, m/s, degrees), such as --value 30=250.0. TEXT is sent as given,\n"
+    "with a backslash before each / and \\, as the simulator does; the simulator\n"
+    "itself sends only the bytes ! to ~ (no spaces, plain ASCII). The codes and\n"
+    "the values they give:\n";
 
 // The codes in columns, top to bottom and then left to right.
 std::string codeTable() {
@@ -70,7 +77,7 @@ bool readDuration(const char* text, double* seconds) {
 }
 
 // START:SECONDS, START 0 or more, SECONDS more than 0.
-bool readSilentSpell(const char* text, SilentSpell* spell) {
+bool readSpell(const char* text, Spell* spell) {
     char* end = nullptr;
     double start = std::strtod(text, &end);
     if (end == text || *end != ':' || !(start >= 0.0)) {
@@ -104,6 +111,11 @@ ParseResult parseOptions(int argc, const char* const* argv, SimulatorOptions* op
         if (name == "--help" || name == "-h") {
             return ParseResult::kHelp;
         }
+        // Without a spell after it, online play lasts the whole run.
+        if (name == "--online" && (i + 1 >= argc || argv[i + 1][0] == '-')) {
+            options->onlineSpells.push_back(Spell{0.0, kWholeRun});
+            continue;
+        }
         if (i + 1 >= argc) {
             *error = "unknown option or missing value: " + name;
             return ParseResult::kError;
@@ -118,11 +130,12 @@ ParseResult parseOptions(int argc, const char* const* argv, SimulatorOptions* op
             std::string entry = value;
             size_t equals = entry.find('=');
             understood = equals != std::string::npos && addValue(entry, equals, options);
-        } else if (name == "--silent") {
-            SilentSpell spell{};
-            understood = readSilentSpell(value, &spell);
+        } else if (name == "--silent" || name == "--online") {
+            Spell spell{};
+            understood = readSpell(value, &spell);
             if (understood) {
-                options->silentSpells.push_back(spell);
+                (name == "--silent" ? options->silentSpells : options->onlineSpells)
+                    .push_back(spell);
             }
         } else if (name == "--values") {
             if (!readValuesFile(value, options, error)) {

@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-// A time in which the stand-in receives queries but answers none, as a paused
-// or hung simulator does: from `start` seconds after the first query, for
-// `seconds`.
-struct SilentSpell {
+// A time from `start` seconds after the first query, for `seconds`.
+struct Spell {
     double start;
     double seconds;
 };
@@ -21,7 +19,12 @@ struct SimulatorOptions {
     bool fixedMode = false;
     std::map<int, std::string> fixedValues;
     double durationSeconds = 0.0;  // 0: until SIGINT or SIGTERM
-    std::vector<SilentSpell> silentSpells;
+    // Queries are received but none is answered, as by a paused or hung
+    // simulator.
+    std::vector<Spell> silentSpells;
+    // No instrument reading is answered, as in the simulator's online play;
+    // the name and the controls are.
+    std::vector<Spell> onlineSpells;
 };
 
 enum class ParseResult { kRun, kHelp, kError };

@@ -41,6 +41,15 @@ TEST(Options, CommandLines) {
     EXPECT_EQ(silent.silentSpells[1].start, 0.0);
     EXPECT_EQ(silent.silentSpells[1].seconds, 0.5);
 
+    SimulatorOptions online;
+    ASSERT_EQ(parse({"--online", "1:2", "--online", "--port", "0"}, &online), ParseResult::kRun);
+    ASSERT_EQ(online.onlineSpells.size(), 2u);
+    EXPECT_EQ(online.onlineSpells[0].start, 1.0);
+    EXPECT_EQ(online.onlineSpells[0].seconds, 2.0);
+    EXPECT_EQ(online.onlineSpells[1].start, 0.0);
+    EXPECT_GT(online.onlineSpells[1].seconds, 1e9);  // the whole run
+    ASSERT_EQ(parse({"--online"}, &online), ParseResult::kRun);
+
     EXPECT_EQ(parse({"--help"}, &options), ParseResult::kHelp);
     for (std::vector<const char*> wrong :
          std::vector<std::vector<const char*>>{{"--port"},
@@ -60,6 +69,7 @@ TEST(Options, CommandLines) {
                                                {"--silent", "-1:3"},
                                                {"--silent", "x:3"},
                                                {"--silent", "2:3x"},
+                                               {"--online", "2"},
                                                {"--speed", "1"}}) {
         SimulatorOptions unused;
         EXPECT_EQ(parse(wrong, &unused), ParseResult::kError) << wrong[0];

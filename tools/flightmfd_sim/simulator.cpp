@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "display/flight_values.h"
 #include "tools/flightmfd_sim/answers.h"
 #include "tools/flightmfd_sim/flight_model.h"
 
@@ -15,6 +16,21 @@ using Clock = std::chrono::steady_clock;
 // How long one wait for a query lasts at most, so that a stop request or the
 // end of the duration is seen soon.
 constexpr int kPollMs = 100;
+
+// Whether a kind of spell is on, with the line that tells of each change.
+struct SpellState {
+    const char* begins;
+    const char* ends;
+    bool on = false;
+
+    void follow(bool now) {
+        if (now != on) {
+            on = now;
+            std::fputs(on ? begins : ends, stdout);
+            std::fflush(stdout);
+        }
+    }
+};
 
 }  // namespace
 
@@ -30,8 +46,8 @@ bool answerValue(const SimulatorOptions& options, int code, double seconds, std:
     return true;
 }
 
-bool silentAt(const SimulatorOptions& options, double sinceFirstQuery) {
-    for (const SilentSpell& spell : options.silentSpells) {
+bool inSpell(const std::vector<Spell>& spells, double sinceFirstQuery) {
+    for (const Spell& spell : spells) {
         if (sinceFirstQuery >= spell.start && sinceFirstQuery < spell.start + spell.seconds) {
             return true;
         }
@@ -44,7 +60,10 @@ bool serve(UdpEndpoint& endpoint, const SimulatorOptions& options, const std::at
     // Silent spells count from the first query, so that they begin at the
     // same point of a run however long the client took to start.
     std::optional<Clock::time_point> firstQuery;
-    bool silent = false;
+    SpellState silent{"flightmfd-sim silent: queries are received, not answered\n",
+                      "flightmfd-sim answering again\n"};
+    SpellState online{"flightmfd-sim online: instrument readings are not answered\n",
+                      "flightmfd-sim offline: instrument readings are answered again\n"};
     // A query is four bytes; anything that fills this buffer is not one.
     char query[64];
     while (!stop) {
@@ -72,16 +91,15 @@ bool serve(UdpEndpoint& endpoint, const SimulatorOptions& options, const std::at
         }
         if (firstQuery) {
             double sinceFirst = std::chrono::duration<double>(arrival - *firstQuery).count();
-            if (silentAt(options, sinceFirst) != silent) {
-                silent = !silent;
-                std::fputs(silent ? "flightmfd-sim silent: queries are received, not answered\n"
-                                  : "flightmfd-sim answering again\n",
-                           stdout);
-                std::fflush(stdout);
-            }
+            silent.follow(inSpell(options.silentSpells, sinceFirst));
+            online.follow(inSpell(options.onlineSpells, sinceFirst));
+        }
+        const FlightValue* asked = flightValueOfCode(code);
+        if (silent.on || (online.on && asked != nullptr && isInstrumentReading(*asked))) {
+            continue;
         }
         double now = std::chrono::duration<double>(arrival - start).count();
-        if (code >= 0 && !silent && answerValue(options, code, now, &value)) {
+        if (code >= 0 && answerValue(options, code, now, &value)) {
             std::string answer = answerFor(code, value);
             // A lost answer is nothing new to a UDP client; the next query
             // asks again.

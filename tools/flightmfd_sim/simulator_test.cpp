@@ -9,14 +9,12 @@
 #include <thread>
 #include <vector>
 
+#include "display/flight_values.h"
 #include "tools/flightmfd_sim/flight_model.h"
 
 namespace {
 
 constexpr int kGenerousMs = 10000;
-
-const std::vector<int> kCodes = {22, 30, 32, 34, 36, 38, 40, 42, 44, 46, 48,
-                                 50, 80, 82, 84, 86, 88, 92, 94, 96, 98};
 
 // The stand-in serving on a thread of the test, and a client socket that
 // talks to it.
@@ -58,20 +56,18 @@ class ServedSimulator {
     std::thread thread_;
 };
 
-std::string twoDigits(int code) {
-    return (code < 10 ? "0" : "") + std::to_string(code);
-}
-
 TEST(FlightmfdSim, FlightAnswersEveryQueryInTheAnswerLayout) {
     ServedSimulator simulator{SimulatorOptions{}};
-    for (int code : kCodes) {
-        simulator.ask("R/" + twoDigits(code));
+    for (const FlightValue& value : kFlightValues) {
+        simulator.ask(value.query);
     }
-    for (int code : kCodes) {
+    for (const FlightValue& value : kFlightValues) {
         std::string answer = simulator.answer();
         ASSERT_GT(answer.size(), 5u) << answer;
-        EXPECT_EQ(answer.substr(0, 5), "A/" + twoDigits(code) + "\\");
-        if (code != 22) {
+        EXPECT_EQ(answer.substr(0, 5), std::string(value.answer) + "\\");
+        if (isText(value)) {
+            EXPECT_EQ(answer.substr(5), "Stand-in-Plane");
+        } else {
             char* end = nullptr;
             std::strtod(answer.c_str() + 5, &end);
             EXPECT_EQ(*end, '\0') << "not a number alone: " << answer;
@@ -108,29 +104,29 @@ TEST(FlightmfdSim, GoesOnAfterTooLongDatagramsAndClientsThatLeft) {
 TEST(FlightmfdSim, FixedModeAnswersOnlyTheGivenCodesWithTheirText) {
     SimulatorOptions options;
     options.fixedMode = true;
-    options.fixedValues = {{30, "123.45"}, {22, "Test plane\n"}, {98, ""}};
+    options.fixedValues = {{30, "123.45"}, {22, "Test/pl\\ane\n"}, {98, ""}};
     ServedSimulator simulator{options};
     for (const char* query : {"R/32", "R/30", "R/40", "R/22", "R/98", "R/30"}) {
         simulator.ask(query);
     }
     EXPECT_EQ(simulator.answer(), "A/30\\123.45");
-    EXPECT_EQ(simulator.answer(), "A/22\\Test plane\n");
+    // The simulator's framing characters are escaped.
+    EXPECT_EQ(simulator.answer(), "A/22\\Test\\/pl\\\\ane\n");
     EXPECT_EQ(simulator.answer(), "A/98\\");
     EXPECT_EQ(simulator.answer(), "A/30\\123.45");
 }
 
-TEST(FlightmfdSim, SilentSpellsCountFromTheFirstQuery) {
-    SimulatorOptions options;
-    options.silentSpells = {{2, 3}, {10, 0.5}};
+TEST(FlightmfdSim, SpellsCountFromTheFirstQuery) {
+    const std::vector<Spell> spells = {{2, 3}, {10, 0.5}};
     const struct {
         double sinceFirstQuery;
         bool silent;
     } cases[] = {{0, false}, {1.99, false}, {2, true},  {4.99, true},
                  {5, false}, {9.99, false}, {10, true}, {10.5, false}};
     for (const auto& c : cases) {
-        EXPECT_EQ(silentAt(options, c.sinceFirstQuery), c.silent) << c.sinceFirstQuery;
+        EXPECT_EQ(inSpell(spells, c.sinceFirstQuery), c.silent) << c.sinceFirstQuery;
     }
-    EXPECT_FALSE(silentAt(SimulatorOptions{}, 0));
+    EXPECT_FALSE(inSpell({}, 0));
 }
 
 TEST(FlightmfdSim, QueriesInASilentSpellGetNoAnswer) {
@@ -142,6 +138,20 @@ TEST(FlightmfdSim, QueriesInASilentSpellGetNoAnswer) {
     simulator.ask("R/40");
     // Had the first query been answered, its answer would come first.
     EXPECT_EQ(simulator.answer().substr(0, 5), "A/40\\");
+}
+
+TEST(FlightmfdSim, OnlineNoInstrumentReadingIsAnswered) {
+    SimulatorOptions options;
+    options.onlineSpells = {{0, 1000}};
+    ServedSimulator simulator{options};
+    for (const FlightValue& value : kFlightValues) {
+        simulator.ask(value.query);
+    }
+    for (const FlightValue& value : kFlightValues) {
+        if (!isInstrumentReading(value)) {
+            EXPECT_EQ(simulator.answer().substr(0, 4), value.answer);
+        }
+    }
 }
 
 TEST(FlightmfdSim, ServingEndsWhenItsTimeIsUp) {

@@ -44,7 +44,7 @@ TEST(SimQuery, EveryQueryOfTheProgramIsAnsweredByTheFlight) {
     ASSERT_TRUE(askSimulator(simulator.port(), kWaitMs, &data, &answers, &error)) << error;
     EXPECT_EQ(answers.asked, 21);
     EXPECT_EQ(answers.answered, 21);
-    EXPECT_STREQ(data.plane, "Stand-in Plane");
+    EXPECT_STREQ(data.plane, "Stand-in-Plane");
 }
 
 TEST(SimQuery, AnswersGoThroughTheProgramsParserAndTheRestStaysAsNew) {
@@ -92,7 +92,7 @@ TEST(SimQuery, PreviewShowsTheSimulatorsValues) {
     EXPECT_NE(out.find("Values: from " + where + " (21 of 21 queries answered)\n"),
               std::string::npos)
         << out;
-    EXPECT_NE(out.find("  line  8 | Stand-in Plane |\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  line  8 | Stand-in-Plane |\n"), std::string::npos) << out;
     EXPECT_NE(out.find("\nNo problems: "), std::string::npos) << out;
 }
 
