@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -96,15 +95,12 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    std::filesystem::path scratch =
-        std::filesystem::temp_directory_path() / "flightmfd-bench-registry";
-    prepareDisplayBenchmarks(scratch.string());
+    prepareDisplayBenchmarks();
     std::fflush(stdout);
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printRatios();
     benchmark::Shutdown();
-    std::filesystem::remove_all(scratch);
     return 0;
 }

@@ -6,8 +6,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,8 +21,6 @@
 #include "platform/utf8.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 MFD* mfd = nullptr;
 DirectOutputSetStringFn directSetString = nullptr;
@@ -76,12 +72,8 @@ void librarySetString_27Lines(benchmark::State& state) {
 
 }  // namespace
 
-void prepareDisplayBenchmarks(const std::string& scratchFolder) {
-    // The registry stand-in names the virtual display as the vendor's library.
-    fs::path key = fs::path(scratchFolder) / "HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput";
-    fs::create_directories(key);
-    std::ofstream(key / "DirectOutputX86") << VIRTUALMFD_PATH << "\n";
-    setenv("FLIGHTMFD_REGISTRY", scratchFolder.c_str(), 1);
+void prepareDisplayBenchmarks() {
+    setenv("FLIGHTMFD_DISPLAY_LIBRARY", VIRTUALMFD_PATH, 1);
     setenv("VIRTUALMFD_VIEW", "0", 1);
     unsetenv("VIRTUALMFD_RECORD");
     unsetenv("VIRTUALMFD_REPLUG_SECONDS");

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +13,28 @@
 
 namespace {
 
-using LoaderTest = DeviceTest;
+// The loader finds the library through the registry, as the program does
+// without FLIGHTMFD_DISPLAY_LIBRARY.
+class LoaderTest : public DeviceTest {
+  protected:
+    LoaderTest() {
+        nameLibrary(nullptr);
+        registerLibrary(VIRTUALMFD_PATH);
+    }
+
+    // Makes `path` the registered library; an empty path removes the whole key.
+    void registerLibrary(const std::string& path) {
+        if (path.empty()) {
+            std::filesystem::remove_all(file("registry"));
+        } else {
+            registerValue(path + "\n");
+        }
+    }
+    // Stores `bytes` as they are as the registry value of the library's path.
+    void registerValue(const std::string& bytes) {
+        testsupport::writeRegistryEntry(file("registry"), bytes);
+    }
+};
 
 void* const kVirtualDevice = reinterpret_cast<void*>(uintptr_t{1});
 constexpr int32_t kInvalidArgument = static_cast<int32_t>(0x80070057u);
@@ -94,11 +116,7 @@ TEST_F(LoaderTest, DisplayLibraryVariableTakesThePlaceOfTheRegistry) {
     };
     for (const auto& c : cases) {
         const std::string label = c.variable != nullptr ? c.variable : "(not set)";
-        if (c.variable != nullptr) {
-            setenv("FLIGHTMFD_DISPLAY_LIBRARY", c.variable, 1);
-        } else {
-            unsetenv("FLIGHTMFD_DISPLAY_LIBRARY");
-        }
+        nameLibrary(c.variable);
         registerLibrary(c.registered);
         clearDebugOutput();
         DirectOutputLoader loader;

@@ -212,7 +212,7 @@ TEST_F(MfdTest, ATextGoesOnlyToADeviceThatHasItsPages) {
 }
 
 TEST_F(MfdTest, ALibraryLackingSetStringStillStarts) {
-    registerLibrary(PARTIALMFD_PATH);
+    nameLibrary(PARTIALMFD_PATH);
     testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(0, 0, "x");
@@ -260,7 +260,7 @@ void constructWithOutputIn(const std::string& outputPath) {
 struct StartupFailure {
     const char* name;
     const char* variable;  // set to "1", if any
-    bool registered;
+    bool named;            // whether FLIGHTMFD_DISPLAY_LIBRARY names the virtual display
     const char* console;
     const char* debug;  // a line the debugger output ends with
 };
@@ -273,13 +273,13 @@ TEST_P(MfdStartupFailureTest, WaitsForAKeyAndEnds) {
     if (c.variable != nullptr) {
         setenv(c.variable, "1", 1);
     }
-    if (!c.registered) {
-        registerLibrary("");
+    if (!c.named) {
+        nameLibrary(nullptr);
     }
     std::string output = file("stdout.txt");
     EXPECT_EXIT(constructWithOutputIn(output),
                 ::testing::ExitedWithCode(platform::kExitFailureStatus), "");
-    EXPECT_EQ(readFile(output), c.console);
+    EXPECT_EQ(testsupport::readFile(output), c.console);
     std::string debug = debugOutput();
     EXPECT_GE(debug.size(), std::string(c.debug).size());
     EXPECT_EQ(debug.substr(debug.size() - std::min(debug.size(), std::string(c.debug).size())),

@@ -7,10 +7,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/thread.h"
+#include "tests/support/files.h"
 
 namespace platform {
 namespace {
@@ -42,8 +42,7 @@ class RegistryTest : public ::testing::Test {
     }
 
     void writeValue(const std::string& bytes) {
-        fs::create_directories(keyFolder());
-        std::ofstream(keyFolder() / "DirectOutputX86", std::ios::binary) << bytes;
+        testsupport::writeRegistryEntry(root_.string(), bytes);
     }
 
     // The value's text, or "<absent>" when the key or the value is missing or does not fit.

@@ -9,13 +9,11 @@ scripts/install-deps.sh
 cmake --preset dev >/dev/null
 cmake --build --preset dev --target flightmfd flightmfd-sim virtualmfd
 
-# A folder of its own: the registry stand-in entry that names the virtual
-# display, the configuration (kept across runs, so edits to it stay), the
-# debugger output.
+# A folder of its own: the configuration (kept across runs, so edits to it
+# stay) and the debugger output. FLIGHTMFD_DISPLAY_LIBRARY names the virtual
+# display.
 work="$top/build/run"
-key="$work/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput"
-mkdir -p "$key"
-echo "$top/build/lib/libvirtualmfd.so" >"$key/DirectOutputX86"
+mkdir -p "$work"
 [ -f "$work/config.xml" ] || cp examples/config.xml "$work/config.xml"
 
 pids=()
@@ -42,7 +40,7 @@ until grep -q '^flightmfd-sim answering on ' "$work/sim.out" 2>/dev/null; do
 done
 
 cd "$work"
-FLIGHTMFD_REGISTRY="$work/registry" FLIGHTMFD_DEBUG_OUTPUT="$work/debug.txt" \
+FLIGHTMFD_DISPLAY_LIBRARY="$top/build/lib/libvirtualmfd.so" FLIGHTMFD_DEBUG_OUTPUT="$work/debug.txt" \
     "$top/build/bin/flightmfd" </dev/null &
 pids+=($!)
 echo "flightmfd runs in $work (debugger output: $work/debug.txt); Ctrl-C ends it."

@@ -2,14 +2,14 @@
 // each device failure ends or goes on.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "tests/support/system_fixture.h"
-#include "tests/support/udp_peer.h"
+#include "tools/flightmfd_sim/answers.h"
+#include "tools/flightmfd_sim/udp_endpoint.h"
 
 namespace testsupport {
 namespace {
@@ -23,12 +23,12 @@ class DisplayTest : public SystemTest {
 
     // Answers every query whose code is in `answers`, until `done` or timeout.
     template <typename Done>
-    bool serve(const std::map<std::string, std::string>& answers, Done done) {
+    bool serve(const std::map<int, std::string>& answers, Done done) {
         return waitUntil(10, [&] {
-            while (auto query = peer_.receive(0.01)) {
-                auto it = answers.find(query->substr(2));
+            while (auto query = peer_.receive(10)) {
+                auto it = answers.find(queryCode(*query));
                 if (it != answers.end()) {
-                    peer_.reply("A/" + it->first + "\\" + it->second);
+                    peer_.reply(answerFor(it->first, it->second));
                 }
             }
             return done();
@@ -45,7 +45,7 @@ class DisplayTest : public SystemTest {
         return calls;
     }
 
-    UdpPeer peer_;
+    UdpEndpoint peer_{0};
 };
 
 TEST_F(DisplayTest, StartupTalksToTheLibraryInOrder) {
@@ -87,9 +87,8 @@ TEST_F(DisplayTest, LinesShowTheSimulatorsValuesInTheirUnits) {
                {"variometer", "prefix=\"VS\""}});
     // Before any answer: the record's initial values.
     EXPECT_TRUE(waitForShown(1, 2, " PLANE"));
-    EXPECT_TRUE(
-        serve({{"40", "304.0"}, {"30", "100.0"}, {"36", "0.5"}, {"22", "Bf 109"}, {"32", "-2.5"}},
-              [&] { return shownText(2, 2) == "VS -2.50 mps"; }));
+    EXPECT_TRUE(serve({{40, "304.0"}, {30, "100.0"}, {36, "0.5"}, {22, "Bf 109"}, {32, "-2.5"}},
+                      [&] { return shownText(2, 2) == "VS -2.50 mps"; }));
     const std::vector<std::tuple<int, int, std::string>> expected = {{0, 0, "ALT 1000.0 ft"},
                                                                      {0, 1, "IAS 27.8 m/s"},
                                                                      {0, 2, "IAS -1.0"},
@@ -119,9 +118,10 @@ TEST_F(DisplayTest, FailingSetStringIsReportedAndRetried) {
 
 struct DeviceFailure {
     const char* name;
-    const char* variable;        // set to "1" in the environment, if any
-    const char* library;         // registered instead of the virtual display, if any
-    bool registered;             // whether a registry entry exists at all
+    const char* variable;  // set to "1" in the environment, if any
+    // Null: FLIGHTMFD_DISPLAY_LIBRARY names the virtual display. Else the
+    // registry names this library ("": no entry) and the variable is cleared.
+    const char* registered;
     const char* expectedOutput;  // the last console line
     const char* expectedDebug;   // a text the debugger output contains
 };
@@ -139,11 +139,8 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
     if (c.variable != nullptr) {
         environment_[c.variable] = "1";
     }
-    if (c.library != nullptr) {
-        registerLibrary(c.library);
-    }
-    if (!c.registered) {
-        std::filesystem::remove_all(folder_.file("registry"));
+    if (c.registered != nullptr) {
+        registerLibrary(c.registered);
     }
     startWith({{"altimeter", ""}});
     EXPECT_EQ(exitStatus(), 255);
@@ -156,18 +153,17 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
 
 INSTANTIATE_TEST_SUITE_P(
     Device, DeviceFailureTest,
-    ::testing::Values(DeviceFailure{"NoRegistryEntry", nullptr, nullptr, false,
+    ::testing::Values(DeviceFailure{"NoRegistryEntry", nullptr, "",
                                     "Failed to initialize DirectOutput, press any key to quit\n",
                                     "GetDirectOutputFileName failed\n"},
                       DeviceFailure{"LibraryNotLoadable", nullptr, "/nonexistent/DirectOutput.so",
-                                    true,
                                     "Failed to initialize DirectOutput, press any key to quit\n",
                                     "DirectOutput.dll filename : /nonexistent/DirectOutput.so\n"
                                     "LoadLibrary failed\n"},
-                      DeviceFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr, true,
+                      DeviceFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr,
                                     "Failed to initialize DirectOutput, press any key to quit\n",
                                     "DirectOutput.dll filename : "},
-                      DeviceFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr, true,
+                      DeviceFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr,
                                     "No DirectOutput devices found, press any key to quit\n",
                                     "DirectOutput.dll filename : "}),
     [](const auto& info) { return std::string(info.param.name); });

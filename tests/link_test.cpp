@@ -15,7 +15,8 @@
 #include "display/flight_values.h"
 #include "simlink/il2connection.h"
 #include "tests/support/system_fixture.h"
-#include "tests/support/udp_peer.h"
+#include "tools/flightmfd_sim/answers.h"
+#include "tools/flightmfd_sim/udp_endpoint.h"
 
 namespace testsupport {
 namespace {
@@ -32,10 +33,10 @@ std::vector<std::string> batch() {
 // Answers queries as `answer` says (empty: no answer) until `done` holds or
 // `seconds` pass.
 template <typename Answer, typename Done>
-bool serve(UdpPeer& peer, Answer answer, Done done, double seconds = 10) {
+bool serve(UdpEndpoint& peer, Answer answer, Done done, double seconds = 10) {
     return waitUntil(seconds, [&] {
         for (int i = 0; i < 21; ++i) {
-            auto query = peer.receive(0.01);
+            auto query = peer.receive(10);
             if (!query) {
                 break;
             }
@@ -53,7 +54,7 @@ class LinkTest : public SystemTest {
         writeConfig(configXml("127.0.0.1", std::to_string(peer_.port()), lines));
         start();
     }
-    UdpPeer peer_;
+    UdpEndpoint peer_{0};
 };
 
 TEST_F(LinkTest, StartupLinesComeInTheirOrder) {
@@ -98,7 +99,7 @@ TEST_F(LinkTest, QueriesGoOutInBatchesOfTwentyOneFourByteDatagrams) {
     startWith({});
     std::vector<std::string> received;
     while (received.size() < 2 * queries.size()) {
-        auto datagram = peer_.receive(10);
+        auto datagram = peer_.receive(10000);
         ASSERT_TRUE(datagram.has_value());
         received.push_back(*datagram);
     }
@@ -121,7 +122,7 @@ TEST_F(LinkTest, AnswersAreTakenInArrivalOrder) {
                 answered = true;
                 burst.push_back("");  // a datagram of 0 bytes is an answer like any other
                 for (int i = 1; i <= 50; ++i) {
-                    burst.push_back("A/30\\" + std::to_string(i));
+                    burst.push_back(answerFor(30, std::to_string(i)));
                 }
             }
             return burst;
@@ -138,11 +139,7 @@ TEST_F(LinkTest, PortAbove32767IsPrintedUnsigned) {
 }
 
 TEST_F(LinkTest, ValuesFlowOnceTheSimulatorStartsAndAfterItRestarts) {
-    uint16_t port;
-    {
-        UdpPeer reserved;
-        port = reserved.port();
-    }
+    const uint16_t port = UdpEndpoint(0).port();
     writeConfig(configXml("127.0.0.1", std::to_string(port),
                           {{"speedometer_indicated", "prefix=\"IAS\""}}));
     start();
@@ -150,14 +147,15 @@ TEST_F(LinkTest, ValuesFlowOnceTheSimulatorStartsAndAfterItRestarts) {
     std::this_thread::sleep_for(std::chrono::milliseconds(600));  // queries meet a closed port
 
     for (int value : {123, 456}) {
-        UdpPeer simulator(port);
-        ASSERT_TRUE(simulator.bound());
+        UdpEndpoint simulator(port);
+        ASSERT_TRUE(simulator.isOpen());
         std::string expected = "IAS " + std::to_string(value) + ".0 kmph";
         EXPECT_TRUE(serve(
             simulator,
             [&](const std::string& query) {
-                return query == "R/30" ? std::vector<std::string>{"A/30\\" + std::to_string(value)}
-                                       : std::vector<std::string>{};
+                return query == "R/30"
+                           ? std::vector<std::string>{answerFor(30, std::to_string(value))}
+                           : std::vector<std::string>{};
             },
             [&] { return shownText(0, 0) == expected; }))
             << "value " << value;

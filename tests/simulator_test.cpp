@@ -4,13 +4,13 @@
 #include <chrono>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/support/simulator_process.h"
 #include "tests/support/system_fixture.h"
+#include "tools/virtualmfd/record_reader.h"
 
 namespace testsupport {
 namespace {
@@ -102,29 +102,13 @@ TEST_F(SimulatorTest, TheLoopingFlightMovesTheValues) {
     EXPECT_TRUE(waitUntil(10, [&] { return shownText(0, 1) != first; })) << *first;
 }
 
-// One line of the virtual display's record, written with its time and result.
-struct Call {
-    double timeMs = 0;
-    std::string name;  // "SetString", "AddPage", "DeviceChange", ...
-    std::string rest;  // the words after the device handle, up to the result
-    std::string device;
-    std::string result;  // "00000000" on success
-};
-
-Call parseCall(const std::string& line) {
-    Call call;
-    std::istringstream in(line);
-    in >> call.timeMs >> call.name >> call.device;
-    std::getline(in, call.rest);
-    size_t arrow = call.rest.rfind(" -> ");
-    if (arrow != std::string::npos) {
-        call.result = call.rest.substr(arrow + 4);
-        call.rest.erase(arrow);
-    }
-    if (!call.rest.empty() && call.rest[0] == ' ') {
-        call.rest.erase(0, 1);
-    }
-    return call;
+// A call of the record as the test below compares it: what follows the device
+// handle, the text in quotes.
+std::string describe(const virtualmfd::RecordedCall& c) {
+    const std::string text = "\"" + c.text + "\"";
+    return c.name == "AddPage" ? std::to_string(c.page) + " " + text + " " + std::to_string(c.flags)
+                               : std::to_string(c.page) + " " + std::to_string(c.line) + " " +
+                                     std::to_string(c.length) + " " + text;
 }
 
 TEST_F(SimulatorTest, EachReplugGetsTheWholeDisplayBack) {
@@ -160,13 +144,11 @@ TEST_F(SimulatorTest, EachReplugGetsTheWholeDisplayBack) {
     ASSERT_EQ(exitStatus(0), -1) << "the program must go on";
     program().kill();
 
-    std::vector<Call> calls;
-    for (const std::string& line : recordLines()) {
-        calls.push_back(parseCall(line));
-    }
+    const std::vector<virtualmfd::RecordedCall> calls =
+        virtualmfd::readRecord(folder_.file("record.txt"));
     int judged = 0;
     for (size_t i = 0; i < calls.size(); ++i) {
-        if (calls[i].name != "DeviceChange" || calls[i].rest != "added" ||
+        if (calls[i].name != "DeviceChange" || calls[i].text != "added" ||
             calls[i].timeMs + 250 > calls.back().timeMs) {
             continue;
         }
@@ -176,16 +158,16 @@ TEST_F(SimulatorTest, EachReplugGetsTheWholeDisplayBack) {
         std::vector<std::string> pages;
         std::set<std::string> texts;
         for (size_t j = i + 1; j < calls.size() && calls[j].timeMs <= arrival + 250; ++j) {
-            const Call& c = calls[j];
+            const virtualmfd::RecordedCall& c = calls[j];
             if (c.device != device || c.name == "DeviceChange") {
                 continue;
             }
-            EXPECT_EQ(c.result, "00000000") << c.name << " " << device << " " << c.rest;
+            EXPECT_EQ(c.result, "00000000") << c.name << " " << device << " " << describe(c);
             if (c.name == "AddPage") {
                 EXPECT_TRUE(texts.empty()) << "pages come before texts";
-                pages.push_back(c.rest);
+                pages.push_back(describe(c));
             } else if (c.name == "SetString") {
-                texts.insert(c.rest);
+                texts.insert(describe(c));
             }
         }
         EXPECT_EQ(pages,

@@ -1,14 +1,10 @@
 #include "bench/measure/runs.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -16,17 +12,22 @@
 #include <set>
 #include <thread>
 
-#include "bench/measure/peer.h"
-#include "bench/measure/process.h"
-#include "bench/measure/record_reader.h"
+#include "bench/measure/usage.h"
 #include "bench/twenty_seven_lines.h"
 #include "display/flight_values.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
+#include "tools/flightmfd_sim/answers.h"
+#include "tools/flightmfd_sim/udp_endpoint.h"
+#include "tools/virtualmfd/record_reader.h"
 
 namespace measure {
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using testsupport::Process;
+using virtualmfd::RecordedCall;
+using virtualmfd::RecordReader;
 
 std::atomic<bool> stopRequested{false};
 
@@ -51,36 +52,24 @@ bool wait(double seconds) {
     return !stopRequested;
 }
 
-// A folder of one run: the registry stand-in naming the virtual display,
-// config.xml with the 27 lines, and whatever the run's programs write.
+// A folder of one run: config.xml with the 27 lines, and whatever the run's
+// programs write; FLIGHTMFD_DISPLAY_LIBRARY names the virtual display.
 // Removed with everything in it when the run ends.
 class Workspace {
   public:
-    Workspace(const Programs& programs, const std::string& name) {
-        std::string pattern =
-            (fs::temp_directory_path() / ("flightmfd-" + name + "-XXXXXX")).string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        path_ = mkdtemp(buffer.data());
-        fs::path key = fs::path(path_) / "registry/HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput";
-        fs::create_directories(key);
-        writeFile((key / "DirectOutputX86").string(), programs.virtualDisplay + "\n");
-        environment_["FLIGHTMFD_REGISTRY"] = file("registry");
+    Workspace(const Programs& programs, const std::string& name) : folder_("flightmfd-" + name) {
+        environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = programs.virtualDisplay;
         environment_["FLIGHTMFD_DEBUG_OUTPUT"] = file("debug.txt");
         environment_["VIRTUALMFD_VIEW"] = "0";
     }
-    ~Workspace() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    Workspace(const Workspace&) = delete;
-    Workspace& operator=(const Workspace&) = delete;
 
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return folder_.path(); }
+    std::string file(const std::string& name) const { return folder_.file(name); }
     std::map<std::string, std::string>& environment() { return environment_; }
 
-    void configure(uint16_t port) { writeFile(file("config.xml"), twentySevenLinesXml(port)); }
+    void configure(uint16_t port) {
+        testsupport::writeFile(file("config.xml"), twentySevenLinesXml(port));
+    }
     // The virtual display records every call, each line with its time.
     void recordCalls() {
         environment_["VIRTUALMFD_RECORD"] = file("record.txt");
@@ -88,26 +77,9 @@ class Workspace {
     }
 
   private:
-    std::string path_;
+    testsupport::TempFolder folder_;
     std::map<std::string, std::string> environment_;
 };
-
-// The code of a query datagram ("R/" and two digits), or -1.
-int queryCode(const std::string& datagram) {
-    if (datagram.size() != 4 || datagram[0] != 'R' || datagram[1] != '/' ||
-        !std::isdigit(static_cast<unsigned char>(datagram[2])) ||
-        !std::isdigit(static_cast<unsigned char>(datagram[3]))) {
-        return -1;
-    }
-    return (datagram[2] - '0') * 10 + (datagram[3] - '0');
-}
-
-std::string answer(int code, const std::string& value) {
-    std::string text = "A/";
-    text += static_cast<char>('0' + code / 10);
-    text += static_cast<char>('0' + code % 10);
-    return text + "\\" + value;
-}
 
 // The answer code of a value that a line shows.
 int codeOfValue(const char* valueName) {
@@ -164,9 +136,8 @@ Percentiles percentilesOf(std::vector<double> sample) {
 FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, double seconds) {
     FreshnessResult result;
     Workspace workspace(programs, "freshness");
-    const uint16_t port = freeUdpPort();
-    Peer peer(port);
-    workspace.configure(port);
+    UdpEndpoint peer(0);
+    workspace.configure(peer.port());
     workspace.recordCalls();
     Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
 
@@ -177,7 +148,7 @@ FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, d
     auto sendValue = [&](int code) {
         ++number;
         double sentAt = nowMs();
-        if (peer.send(answer(code, std::to_string(number)))) {
+        if (peer.reply(answerFor(code, std::to_string(number)))) {
             sent[number] = SentValue{code, sentAt};
         }
     };
@@ -200,7 +171,7 @@ FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, d
         }
         // The first query shows where the program listens; after it, values
         // go out on their own schedule and queries are left unanswered.
-        for (int k = 0; k < kOwnUnitLineCount && peer.knowsProgram(); ++k) {
+        for (int k = 0; k < kOwnUnitLineCount && peer.lastSender(); ++k) {
             if (nowMs() >= nextValueAt[k]) {
                 sendValue(codeOfValue(kTwentySevenLines[k].valueName));
                 nextValueAt[k] = nowMs() + gapMs(random);
@@ -217,8 +188,8 @@ FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, d
     std::set<int64_t> seen;
     std::vector<double> latencies;
     for (const RecordedCall& call : record.next()) {
-        const int k = call.page * 3 + call.line;
-        if (call.call != "SetString" || call.timeMs < 0 || k < 0 || k >= kOwnUnitLineCount) {
+        const auto k = static_cast<int>(call.page * 3 + call.line);
+        if (call.name != "SetString" || call.timeMs < 0 || k < 0 || k >= kOwnUnitLineCount) {
             continue;
         }
         std::optional<int64_t> shown = numberShown(k, call.text);
@@ -239,25 +210,25 @@ FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, d
 CpuResult measureCpu(const Programs& programs, bool busy, double seconds) {
     CpuResult result;
     Workspace workspace(programs, busy ? "cpu-busy" : "cpu-idle");
-    const uint16_t programPort = freeUdpPort();
-    uint16_t referencePort = freeUdpPort();
+    const uint16_t programPort = UdpEndpoint(0).port();
+    uint16_t referencePort = UdpEndpoint(0).port();
     while (referencePort == programPort) {
-        referencePort = freeUdpPort();
+        referencePort = UdpEndpoint(0).port();
     }
     std::unique_ptr<Process> programSimulator;
     std::unique_ptr<Process> referenceSimulator;
     if (busy) {
         programSimulator = std::make_unique<Process>(
             programs.simulator, std::vector<std::string>{"--port", std::to_string(programPort)},
-            workspace.path(), "simulator-program", std::map<std::string, std::string>{});
+            workspace.path(), "simulator-program");
         referenceSimulator = std::make_unique<Process>(
             programs.simulator, std::vector<std::string>{"--port", std::to_string(referencePort)},
-            workspace.path(), "simulator-reference", std::map<std::string, std::string>{});
+            workspace.path(), "simulator-reference");
     }
     workspace.configure(programPort);
     Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
     Process reference(programs.reference, {std::to_string(referencePort)}, workspace.path(),
-                      "reference", {});
+                      "reference");
 
     // Start-up (reading the configuration, loading the library) is not part
     // of the steady state.
@@ -290,9 +261,8 @@ CpuResult measureCpu(const Programs& programs, bool busy, double seconds) {
 FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
     FloodResult result;
     Workspace workspace(programs, "flood");
-    const uint16_t port = freeUdpPort();
-    Peer peer(port);
-    workspace.configure(port);
+    UdpEndpoint peer(0);
+    workspace.configure(peer.port());
     workspace.recordCalls();
     Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
 
@@ -303,7 +273,7 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
         std::optional<std::string> query = peer.receive(10);
         const FlightValue* value = query ? flightValueOfCode(queryCode(*query)) : nullptr;
         if (value != nullptr) {
-            peer.send(answer(value->code, isText(*value) ? "Bf 109 G-2" : "1.5"));
+            peer.reply(answerFor(value->code, isText(*value) ? "Bf 109 G-2" : "1.5"));
         }
     }
     result.beforeKiB = residentKiB(program.pid());
@@ -320,7 +290,7 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
         const auto due = std::min(total, static_cast<int64_t>(elapsed * rate));
         while (result.sent < due) {
             ++result.sent;
-            peer.send(answer(floodCode, std::to_string(result.sent)));
+            peer.reply(answerFor(floodCode, std::to_string(result.sent)));
         }
         while (peer.receive(0)) {
         }
@@ -336,7 +306,7 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
     const double deadline = nowMs() + 60000.0;
     while (!result.lastShown && nowMs() < deadline && !stopRequested) {
         for (const RecordedCall& call : record.next()) {
-            if (call.call == "SetString" && call.page == 0 && call.line == 1 &&
+            if (call.name == "SetString" && call.page == 0 && call.line == 1 &&
                 numberShown(1, call.text) == result.sent) {
                 result.lastShown = true;
                 result.drainedMs = call.timeMs - floodEnd;
@@ -363,15 +333,15 @@ class DisplayWatch {
     explicit DisplayWatch(SoakResult* result) : result_(result) {}
 
     void see(const RecordedCall& call) {
-        if (call.call == "DeviceChange" && call.text == "added") {
+        if (call.name == "DeviceChange" && call.text == "added") {
             device_ = call.device;
             held_.clear();
             arrivedAt_ = call.timeMs;
-        } else if (call.call == "DeviceChange") {
+        } else if (call.name == "DeviceChange") {
             endWait();
             device_.clear();
-        } else if (call.call == "SetString") {
-            const std::pair<int, int> slot(call.page, call.line);
+        } else if (call.name == "SetString") {
+            const std::pair<int64_t, int64_t> slot(call.page, call.line);
             latest_[slot] = call.text;
             if (call.device == device_ && call.result == "00000000") {
                 held_[slot] = call.text;
@@ -395,14 +365,14 @@ class DisplayWatch {
     SoakResult* result_;
     std::string device_;     // the present device's handle; empty while unplugged
     double arrivedAt_ = -1;  // the time of an arrival not yet whole
-    std::map<std::pair<int, int>, std::string> latest_;  // what the program last wrote
-    std::map<std::pair<int, int>, std::string> held_;    // what the present device holds
+    std::map<std::pair<int64_t, int64_t>, std::string> latest_;  // what the program last wrote
+    std::map<std::pair<int64_t, int64_t>, std::string> held_;    // what the present device holds
 };
 
 SoakResult soak(const Programs& programs, double seconds, double restartEvery, int replugEvery) {
     SoakResult result;
     Workspace workspace(programs, "soak");
-    const uint16_t port = freeUdpPort();
+    const uint16_t port = UdpEndpoint(0).port();
     workspace.configure(port);
     workspace.recordCalls();
     workspace.environment()["VIRTUALMFD_RECORD_RESULT"] = "1";
@@ -438,19 +408,18 @@ SoakResult soak(const Programs& programs, double seconds, double restartEvery, i
                                      {"--value", std::to_string(value.code) + "=" + number});
                 }
             }
-            simulator =
-                std::make_unique<Process>(programs.simulator, arguments, workspace.path(),
-                                          "simulator", std::map<std::string, std::string>{});
+            simulator = std::make_unique<Process>(programs.simulator, arguments, workspace.path(),
+                                                  "simulator");
             startedAt = nowMs();
             result.flowDelaysMs.push_back(-1.0);
             nextRestart += restartEvery * 1000.0;
         }
         for (const RecordedCall& call : record.next()) {
-            if (call.call == "SetString" && call.page == 0 && call.line == 0 && !awaited.empty() &&
+            if (call.name == "SetString" && call.page == 0 && call.line == 0 && !awaited.empty() &&
                 call.text == " " + awaited) {
                 result.flowDelaysMs.back() = call.timeMs - startedAt;
                 awaited.clear();
-            } else if (call.call == "DeviceChange") {
+            } else if (call.name == "DeviceChange") {
                 (call.text == "removed" ? result.removals : result.arrivals) += 1;
             }
             display.see(call);

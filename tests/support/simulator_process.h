@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "tests/support/files.h"
 
 namespace testsupport {
 

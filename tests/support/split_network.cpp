@@ -6,8 +6,9 @@
 
 #include <cstdlib>
 
-#include "tests/support/child_process.h"
-#include "tests/support/udp_peer.h"
+#include "tests/support/wait_until.h"
+#include "tools/flightmfd_sim/answers.h"
+#include "tools/flightmfd_sim/udp_endpoint.h"
 
 namespace testsupport {
 namespace {
@@ -90,8 +91,8 @@ void SplitNetwork::answerQueries(pid_t programPid) {
         state_ = -1;
         return;
     }
-    UdpPeer simulator(0, hostOrder(kSimulatorAddress));
-    if (!simulator.bound()) {
+    UdpEndpoint simulator(0, hostOrder(kSimulatorAddress));
+    if (!simulator.isOpen()) {
         failure_ = std::string("cannot bind to ") + kSimulatorAddress;
         state_ = -1;
         return;
@@ -99,10 +100,10 @@ void SplitNetwork::answerQueries(pid_t programPid) {
     port_ = simulator.port();
     state_ = 1;
     while (!stop_) {
-        auto query = simulator.receive(0.05);
-        if (query && *query == "R/30") {
-            lastSource_ = simulator.lastSenderAddress();
-            simulator.reply("A/30\\" + std::to_string(++lastValue_));
+        auto query = simulator.receive(50);
+        if (query && queryCode(*query) == 30) {
+            lastSource_ = simulator.lastSender()->address;
+            simulator.reply(answerFor(30, std::to_string(++lastValue_)));
         }
     }
 }

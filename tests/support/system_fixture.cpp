@@ -1,7 +1,6 @@
 #include "tests/support/system_fixture.h"
 
-#include <filesystem>
-#include <sstream>
+#include "tools/virtualmfd/record_reader.h"
 
 namespace testsupport {
 
@@ -15,30 +14,21 @@ std::string configXml(const std::string& host, const std::string& port,
     return xml + "</flightmfd>\n";
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 SystemTest::SystemTest() {
+    environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = VIRTUALMFD_PATH;
+    // Never the machine's own registry stand-in, whatever it holds.
     environment_["FLIGHTMFD_REGISTRY"] = folder_.file("registry");
     environment_["FLIGHTMFD_DEBUG_OUTPUT"] = folder_.file("debug.txt");
     environment_["VIRTUALMFD_RECORD"] = folder_.file("record.txt");
     environment_["VIRTUALMFD_VIEW"] = "0";
-    // Empty, so that the registry stand-in decides, whatever the test's own
-    // environment holds.
-    environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = "";
-    registerLibrary(VIRTUALMFD_PATH);
 }
 
 void SystemTest::registerLibrary(const std::string& path) {
-    std::string key = folder_.file("registry/HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput");
-    std::filesystem::create_directories(key);
-    writeFile(key + "/DirectOutputX86", path + "\n");
+    // Empty is as if not set, whatever the test's own environment holds.
+    environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = "";
+    if (!path.empty()) {
+        writeRegistryEntry(folder_.file("registry"), path + "\n");
+    }
 }
 
 void SystemTest::start() {
@@ -47,7 +37,8 @@ void SystemTest::start() {
 
 void SystemTest::startThrough(const std::string& command,
                               const std::vector<std::string>& arguments) {
-    program_ = std::make_unique<ChildProcess>(command, arguments, folder_.path(), environment_);
+    program_ = std::make_unique<ChildProcess>(command, arguments, folder_.path(), "flightmfd",
+                                              environment_);
 }
 
 int SystemTest::exitStatus(double seconds) {
@@ -55,29 +46,15 @@ int SystemTest::exitStatus(double seconds) {
     return program_->waitForExit(seconds, &status) ? status : -1;
 }
 
-std::vector<std::string> SystemTest::recordLines() const {
-    return splitLines(record());
-}
-
 std::optional<std::string> SystemTest::shownText(int page, int line) const {
-    std::vector<std::string> lines = recordLines();
-    std::string head = " " + std::to_string(page) + " " + std::to_string(line) + " ";
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        if (it->rfind("SetString ", 0) != 0) {
-            continue;
+    std::optional<std::string> shown;
+    for (const virtualmfd::RecordedCall& call :
+         virtualmfd::readRecord(folder_.file("record.txt"))) {
+        if (call.name == "SetString" && call.page == page && call.line == line) {
+            shown = call.text;
         }
-        // SetString <device> <page> <line> <length> "<text>"
-        size_t afterDevice = it->find(' ', 10);
-        if (afterDevice == std::string::npos || it->compare(afterDevice, head.size(), head) != 0) {
-            continue;
-        }
-        size_t open = it->find('"');
-        if (open == std::string::npos || it->size() < open + 2) {
-            continue;
-        }
-        return it->substr(open + 1, it->size() - open - 2);
     }
-    return std::nullopt;
+    return shown;
 }
 
 bool SystemTest::waitForShown(int page, int line, const std::string& text, double seconds) const {

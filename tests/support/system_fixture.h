@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "tests/support/files.h"
+#include "tests/support/wait_until.h"
 
 namespace testsupport {
 
@@ -21,13 +23,16 @@ struct Line {
 std::string configXml(const std::string& host, const std::string& port,
                       const std::vector<Line>& lines);
 
-// Runs build/bin/flightmfd in a folder of its own, with the registry stand-in
-// pointing at the virtual display, which records every call.
+// Runs build/bin/flightmfd in a folder of its own, with
+// FLIGHTMFD_DISPLAY_LIBRARY naming the virtual display, which records every
+// call. The registry stand-in there holds no entry.
 class SystemTest : public ::testing::Test {
   protected:
     SystemTest();
 
     void writeConfig(const std::string& xml) { writeFile(folder_.file("config.xml"), xml); }
+    // For the tests of the registry: FLIGHTMFD_DISPLAY_LIBRARY is cleared, and
+    // the registry stand-in names `path` ("": no entry).
     void registerLibrary(const std::string& path);
     void start();
     // Starts `command` with `arguments` in place of the program, in the
@@ -39,7 +44,7 @@ class SystemTest : public ::testing::Test {
     int exitStatus(double seconds = 10);
 
     std::string record() const { return readFile(folder_.file("record.txt")); }
-    std::vector<std::string> recordLines() const;
+    std::vector<std::string> recordLines() const { return splitLines(record()); }
     std::string debugOutput() const { return readFile(folder_.file("debug.txt")); }
     // The text most recently written to (page, line), or nothing.
     std::optional<std::string> shownText(int page, int line) const;
@@ -50,7 +55,5 @@ class SystemTest : public ::testing::Test {
     std::map<std::string, std::string> environment_;
     std::unique_ptr<ChildProcess> program_;
 };
-
-std::vector<std::string> splitLines(const std::string& text);
 
 }  // namespace testsupport

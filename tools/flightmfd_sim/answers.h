@@ -11,6 +11,9 @@ constexpr char kAnswerSeparator = '\\';
 
 // The code of a well-formed query, or -1.
 int queryCode(const char* data, int length);
+inline int queryCode(const std::string& datagram) {
+    return queryCode(datagram.data(), static_cast<int>(datagram.size()));
+}
 
 // The answer datagram for `code` (0 to 99) carrying `value`, in which each
 // slash and backslash has a backslash before it.

@@ -163,6 +163,20 @@ TEST(FlightmfdSim, ServingEndsWhenItsTimeIsUp) {
     EXPECT_TRUE(serve(endpoint, options, stop));
 }
 
+TEST(UdpEndpoint, SendsOnlyToThisMachineAndRepliesOnlyToASender) {
+    UdpEndpoint endpoint(0);
+    UdpEndpoint client(0);
+    ASSERT_TRUE(endpoint.isOpen() && client.isOpen());
+    EXPECT_FALSE(endpoint.reply("A/30\\1")) << "nothing has been received yet";
+    // 10.9.0.2: refused before any socket call, so nothing leaves this machine.
+    EXPECT_FALSE(endpoint.sendTo(UdpPeer{0x0A090002, client.port()}, "A/30\\1", 6));
+    ASSERT_TRUE(client.sendTo(loopbackPeer(endpoint.port()), "R/30", 4));
+    EXPECT_EQ(endpoint.receive(kGenerousMs).value_or("<none>"), "R/30");
+    EXPECT_EQ(endpoint.lastSender()->port, client.port());
+    ASSERT_TRUE(endpoint.reply("A/30\\1"));
+    EXPECT_EQ(client.receive(kGenerousMs).value_or("<none>"), "A/30\\1");
+}
+
 struct Range {
     int code;
     double lowest;

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
-// Where a datagram came from, address and port in network byte order.
+// An IPv4 address and port, both in host order: where a datagram came from or
+// goes to.
 struct UdpPeer {
     uint32_t address = 0;
     uint16_t port = 0;
 };
 
-// 127.0.0.1 and `port` (host order), as a destination.
+// 127.0.0.1 in host order.
+constexpr uint32_t kLoopbackAddress = 0x7F000001;
+
+// 127.0.0.1 and `port`, as a destination.
 UdpPeer loopbackPeer(uint16_t port);
 
 enum class ReceiveStatus { kDatagram, kTimedOut, kFailed };
@@ -25,15 +30,18 @@ struct Received {
 // The system's text for an error number that error() gave.
 std::string errorText(int error);
 
-// One UDP socket bound to 127.0.0.1, never to another address. It owns its
-// socket and closes it when destroyed. One thread receives and one sends at a
-// time; it has no lock. udp_endpoint_posix.cpp and udp_endpoint_win32.cpp are
-// the only files of the stand-in that make socket calls.
+// One UDP socket, bound to 127.0.0.1 unless its owner names another address.
+// It owns its socket and closes it when destroyed; one thread uses it at a
+// time, and it has no lock. The stand-in, the preview, the tests and the
+// measuring tool all talk UDP through it. udp_endpoint_posix.cpp and
+// udp_endpoint_win32.cpp make its socket calls; udp_endpoint.cpp holds what
+// the two share.
 class UdpEndpoint {
   public:
-    // Binds to 127.0.0.1 and `port` (host order; 0 takes a free port). Whether
-    // that worked is isOpen(); error() has the system's error number if not.
-    explicit UdpEndpoint(uint16_t port);
+    // Binds to `address` (host order; the stand-in only ever uses 127.0.0.1)
+    // and `port` (0 takes a free port). Whether that worked is isOpen();
+    // error() has the system's error number if not.
+    explicit UdpEndpoint(uint16_t port, uint32_t address = kLoopbackAddress);
     ~UdpEndpoint();
     UdpEndpoint(const UdpEndpoint&) = delete;
     UdpEndpoint& operator=(const UdpEndpoint&) = delete;
@@ -46,14 +54,36 @@ class UdpEndpoint {
     // Waits at most `timeoutMs` for one datagram and stores up to `capacity`
     // bytes of it.
     Received receive(char* buffer, int capacity, int timeoutMs);
-    // Sends one datagram to `to`, which must be 127.0.0.1; false on failure.
+    // The next datagram within `timeoutMs` (0: only one already waiting), cut
+    // to 2048 bytes, or nothing.
+    std::optional<std::string> receive(int timeoutMs);
+    // The sender of the last datagram received, once there was one.
+    const std::optional<UdpPeer>& lastSender() const { return lastSender_; }
+
+    // Sends one datagram to `to`; false on failure. An endpoint on 127.0.0.1
+    // sends only there, which keeps the stand-in off every network; one bound
+    // to another address (a network namespace that a test made for itself)
+    // sends only to the last sender.
     bool sendTo(const UdpPeer& to, const char* data, int length);
+    // One datagram to lastSender(); false when there is none or it failed.
+    bool reply(const std::string& datagram);
     void close();
 
   private:
+    // The platform half.
+    void open(uint16_t port);
+    Received receiveFrom(char* buffer, int capacity, int timeoutMs);
+    bool send(const UdpPeer& to, const char* data, int length);
+    // The error number of a destination that sendTo() refuses.
+    static const int kRefusedAddress;
+
+    bool maySendTo(uint32_t address) const;
+
+    uint32_t address_;
     // The socket; -1 when closed. Wide enough for a Windows SOCKET, whose
     // invalid value INVALID_SOCKET also reads -1 here.
     intptr_t descriptor_ = -1;
     int error_ = 0;
     uint16_t port_ = 0;
+    std::optional<UdpPeer> lastSender_;
 };

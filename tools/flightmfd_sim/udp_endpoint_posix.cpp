@@ -12,36 +12,31 @@
 
 namespace {
 
-sockaddr_in loopbackAddress(uint16_t port) {
+sockaddr_in socketAddress(const UdpPeer& peer) {
     sockaddr_in address;
     std::memset(&address, 0, sizeof address);
     address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(peer.port);
+    address.sin_addr.s_addr = htonl(peer.address);
     return address;
 }
 
 }  // namespace
+
+const int UdpEndpoint::kRefusedAddress = EADDRNOTAVAIL;
 
 std::string errorText(int error) {
     // Only the thread that sets up the endpoint reports its errors.
     return std::strerror(error);  // NOLINT(concurrency-mt-unsafe)
 }
 
-UdpPeer loopbackPeer(uint16_t port) {
-    return UdpPeer{htonl(INADDR_LOOPBACK), htons(port)};
-}
-
-UdpEndpoint::UdpEndpoint(uint16_t port) {
-    int descriptor = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+void UdpEndpoint::open(uint16_t port) {
+    const int descriptor = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     descriptor_ = descriptor;
-    if (descriptor < 0) {
-        error_ = errno;
-        return;
-    }
-    sockaddr_in address = loopbackAddress(port);
+    sockaddr_in address = socketAddress(UdpPeer{address_, port});
     socklen_t size = sizeof address;
-    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), size) != 0 ||
+    if (descriptor < 0 ||
+        ::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), size) != 0 ||
         ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         error_ = errno;
         close();
@@ -50,11 +45,7 @@ UdpEndpoint::UdpEndpoint(uint16_t port) {
     port_ = ntohs(address.sin_port);
 }
 
-UdpEndpoint::~UdpEndpoint() {
-    close();
-}
-
-Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
+Received UdpEndpoint::receiveFrom(char* buffer, int capacity, int timeoutMs) {
     pollfd waiting{static_cast<int>(descriptor_), POLLIN, 0};
     int ready;
     do {
@@ -76,21 +67,11 @@ Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
         return Received{ReceiveStatus::kFailed, -1, UdpPeer{}};
     }
     return Received{ReceiveStatus::kDatagram, static_cast<int>(length),
-                    UdpPeer{sender.sin_addr.s_addr, sender.sin_port}};
+                    UdpPeer{ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port)}};
 }
 
-bool UdpEndpoint::sendTo(const UdpPeer& to, const char* data, int length) {
-    // A socket bound to 127.0.0.1 hears only this machine; answering only
-    // there as well keeps the stand-in off every network.
-    if (to.address != htonl(INADDR_LOOPBACK)) {
-        error_ = EADDRNOTAVAIL;
-        return false;
-    }
-    sockaddr_in address;
-    std::memset(&address, 0, sizeof address);
-    address.sin_family = AF_INET;
-    address.sin_port = to.port;
-    address.sin_addr.s_addr = to.address;
+bool UdpEndpoint::send(const UdpPeer& to, const char* data, int length) {
+    sockaddr_in address = socketAddress(to);
     ssize_t sent = ::sendto(static_cast<int>(descriptor_), data, static_cast<size_t>(length), 0,
                             reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (sent < 0) {

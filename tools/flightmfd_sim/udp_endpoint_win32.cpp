@@ -17,11 +17,11 @@ SOCKET handleOf(intptr_t descriptor) {
     return static_cast<SOCKET>(descriptor);
 }
 
-sockaddr_in loopbackAddress(uint16_t port) {
+sockaddr_in socketAddress(const UdpPeer& peer) {
     sockaddr_in address = {};
     address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(peer.port);
+    address.sin_addr.s_addr = htonl(peer.address);
     return address;
 }
 
@@ -37,13 +37,15 @@ int startWinsock() {
 
 // An ICMP "port unreachable" answer to an earlier datagram, reported on a
 // later receive: Windows gives WSAECONNRESET unless that is switched off (see
-// the constructor), Wine ignores the switch and gives WSAECONNREFUSED or
-// WSAETIMEDOUT. To the stand-in it only means that a client has gone away.
+// open()), Wine ignores the switch and gives WSAECONNREFUSED or WSAETIMEDOUT.
+// To the stand-in it only means that a client has gone away.
 bool reportsAnEarlierSend(int error) {
     return error == WSAECONNRESET || error == WSAECONNREFUSED || error == WSAETIMEDOUT;
 }
 
 }  // namespace
+
+const int UdpEndpoint::kRefusedAddress = WSAEADDRNOTAVAIL;
 
 std::string errorText(int error) {
     char text[256] = {};
@@ -57,11 +59,7 @@ std::string errorText(int error) {
     return length > 0 ? std::string(text, length) + " (" + number + ")" : number;
 }
 
-UdpPeer loopbackPeer(uint16_t port) {
-    return UdpPeer{htonl(INADDR_LOOPBACK), htons(port)};
-}
-
-UdpEndpoint::UdpEndpoint(uint16_t port) {
+void UdpEndpoint::open(uint16_t port) {
     int started = startWinsock();
     if (started != 0) {
         error_ = started;
@@ -78,7 +76,7 @@ UdpEndpoint::UdpEndpoint(uint16_t port) {
     BOOL report = FALSE;
     DWORD returned = 0;
     WSAIoctl(s, SIO_UDP_CONNRESET, &report, sizeof report, nullptr, 0, &returned, nullptr, nullptr);
-    sockaddr_in address = loopbackAddress(port);
+    sockaddr_in address = socketAddress(UdpPeer{address_, port});
     int size = sizeof address;
     if (::bind(s, reinterpret_cast<const sockaddr*>(&address), size) == SOCKET_ERROR ||
         ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) == SOCKET_ERROR) {
@@ -89,11 +87,7 @@ UdpEndpoint::UdpEndpoint(uint16_t port) {
     port_ = ntohs(address.sin_port);
 }
 
-UdpEndpoint::~UdpEndpoint() {
-    close();
-}
-
-Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
+Received UdpEndpoint::receiveFrom(char* buffer, int capacity, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     const SOCKET s = handleOf(descriptor_);
@@ -116,7 +110,7 @@ Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
         int size = sizeof sender;
         int length =
             ::recvfrom(s, buffer, capacity, 0, reinterpret_cast<sockaddr*>(&sender), &size);
-        UdpPeer from{sender.sin_addr.s_addr, sender.sin_port};
+        UdpPeer from{ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port)};
         if (length != SOCKET_ERROR) {
             return Received{ReceiveStatus::kDatagram, length, from};
         }
@@ -133,17 +127,8 @@ Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
     }
 }
 
-bool UdpEndpoint::sendTo(const UdpPeer& to, const char* data, int length) {
-    // A socket bound to 127.0.0.1 hears only this machine; answering only
-    // there as well keeps the stand-in off every network.
-    if (to.address != htonl(INADDR_LOOPBACK)) {
-        error_ = WSAEADDRNOTAVAIL;
-        return false;
-    }
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = to.port;
-    address.sin_addr.s_addr = to.address;
+bool UdpEndpoint::send(const UdpPeer& to, const char* data, int length) {
+    sockaddr_in address = socketAddress(to);
     int sent = ::sendto(handleOf(descriptor_), data, length, 0,
                         reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (sent == SOCKET_ERROR) {

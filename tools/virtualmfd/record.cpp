@@ -83,4 +83,26 @@ std::string quoted(const wchar_t* text) {
     return quoted(text, text != nullptr ? std::wcslen(text) : 0);
 }
 
+std::string addPageLine(const void* device, uint32_t page, const wchar_t* name, uint32_t flags) {
+    return "AddPage " + handleText(device) + " " + std::to_string(page) + " " + quoted(name) + " " +
+           std::to_string(flags);
+}
+
+std::string setStringLine(const void* device, uint32_t page, uint32_t line, uint32_t length,
+                          const wchar_t* text) {
+    return "SetString " + handleText(device) + " " + std::to_string(page) + " " +
+           std::to_string(line) + " " + std::to_string(length) + " " +
+           quoted(text, text != nullptr ? length : 0);
+}
+
+std::string deviceChangeLine(const void* device, bool added) {
+    return "DeviceChange " + handleText(device) + (added ? " added" : " removed");
+}
+
+std::string resultText(int32_t result) {
+    char text[16];
+    std::snprintf(text, sizeof text, " -> %08X", static_cast<unsigned int>(result));
+    return text;
+}
+
 }  // namespace virtualmfd

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -47,5 +48,16 @@ std::string handleText(const void* device);
 // newline and tab as \n and \t, and other control bytes as \xNN.
 std::string quoted(const wchar_t* text, size_t length);
 std::string quoted(const wchar_t* text);  // terminated; null shows as ""
+
+// The lines of the calls that carry more than a name. record_reader.h takes
+// them apart again.
+std::string addPageLine(const void* device, uint32_t page, const wchar_t* name, uint32_t flags);
+// The `length` characters of `text`; none when it is null.
+std::string setStringLine(const void* device, uint32_t page, uint32_t line, uint32_t length,
+                          const wchar_t* text);
+std::string deviceChangeLine(const void* device, bool added);
+// What ends a call's line with VIRTUALMFD_RECORD_RESULT: " -> " and the
+// result in eight upper-case hex digits.
+std::string resultText(int32_t result);
 
 }  // namespace virtualmfd

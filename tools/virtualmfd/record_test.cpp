@@ -4,6 +4,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <iterator>
+#include <vector>
+
+#include "platform/thread.h"
+#include "platform/utf8.h"
+#include "tools/virtualmfd/record_reader.h"
 
 namespace virtualmfd {
 namespace {
@@ -41,6 +48,60 @@ TEST(Record, HandlesShowAsHex) {
     EXPECT_EQ(handleText(nullptr), "0x0");
     EXPECT_EQ(handleText(reinterpret_cast<void*>(uintptr_t{1})), "0x1");
     EXPECT_EQ(handleText(reinterpret_cast<void*>(uintptr_t{0xBEEF})), "0xbeef");
+}
+
+// What the device writes, through the record file, read back.
+TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
+    const std::wstring texts[] = {L"IAS 120.0 kmph",
+                                  L"",
+                                  L"say \"hi\" \\ bye \\x41 \\",
+                                  L"a\nb\tc\rd\x1b[2Je\x7f",
+                                  std::wstring(L"nul\0in", 6),
+                                  L"\u00E9t\u00E9 \u2191 \U0001F6E9",
+                                  L"x\" -> 80070057"};
+    const int64_t count = std::size(texts);
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("virtualmfd-record-" + std::to_string(platform::currentProcessId())))
+                                 .string();
+    std::filesystem::remove(path);
+    Recorder recorder;
+    recorder.open(path);
+    recorder.setTimed(true);
+    void* const device = reinterpret_cast<void*>(uintptr_t{0x2a});
+    for (uint32_t k = 0; k < count; ++k) {
+        const auto length = static_cast<uint32_t>(texts[k].size());
+        recorder.write(setStringLine(device, k, k % 3, length, texts[k].data()) + resultText(0));
+        recorder.write(addPageLine(device, k, texts[k].c_str(), k + 1));
+    }
+    recorder.write(deviceChangeLine(device, false));
+    recorder.setTimed(false);
+    recorder.write("Enumerate" + resultText(-2147024809));
+    recorder.close();
+    const std::vector<RecordedCall> calls = readRecord(path);
+    std::filesystem::remove(path);
+
+    ASSERT_EQ(static_cast<int64_t>(calls.size()), 2 * count + 2);
+    for (int64_t k = 0; k < count; ++k) {
+        const RecordedCall& set = calls[2 * k];
+        const RecordedCall& add = calls[2 * k + 1];
+        EXPECT_EQ(set.text, platform::toUtf8(texts[k])) << k;
+        EXPECT_EQ(add.text, platform::toUtf8(texts[k].c_str())) << k;
+        EXPECT_EQ(set.name + " " + set.device + " " + set.result, "SetString 0x2a 00000000");
+        EXPECT_EQ(set.page * 100 + set.line, k * 100 + k % 3);
+        EXPECT_EQ(set.length, static_cast<int64_t>(texts[k].size()));
+        EXPECT_EQ(add.page * 100 + add.flags, k * 100 + k + 1);
+        EXPECT_GT(set.timeMs, 0.0);
+    }
+    EXPECT_EQ(calls[2 * count].text, "removed");
+    EXPECT_EQ(calls.back().name + " " + calls.back().result, "Enumerate 80070057");
+    EXPECT_EQ(calls.back().timeMs, -1.0);
+
+    // Lines that the writer never writes are not read.
+    for (const char* line :
+         {"SetString 0x1 0 0 1 \"a", "SetString 0x1 0 0 1 \"\\q\"", "SetString 0x1 0 0 1 \"\\x4\"",
+          "AddPage 0x1 0 \"P\" 0 extra", "AddPage 0x1 -1 \"P\" 0", "Enumerate ->", "Enumerate "}) {
+        EXPECT_FALSE(parseRecordLine(line).has_value()) << line;
+    }
 }
 
 }  // namespace

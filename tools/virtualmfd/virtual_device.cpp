@@ -1,7 +1,6 @@
 #include "tools/virtualmfd/virtual_device.h"
 
 #include <chrono>
-#include <cstdio>
 #include <string>
 
 #include "platform/process.h"
@@ -108,9 +107,7 @@ int32_t VirtualDevice::addPage(void* device, uint32_t page, const wchar_t* name,
     if (!recorder_.active()) {
         return result;
     }
-    return recorded("AddPage " + handleText(device) + " " + std::to_string(page) + " " +
-                        quoted(name) + " " + std::to_string(flags),
-                    result);
+    return recorded(addPageLine(device, page, name, flags), result);
 }
 
 int32_t VirtualDevice::setString(void* device, uint32_t page, uint32_t line, uint32_t length,
@@ -134,10 +131,7 @@ int32_t VirtualDevice::setString(void* device, uint32_t page, uint32_t line, uin
     if (!recorder_.active()) {
         return result;
     }
-    return recorded("SetString " + handleText(device) + " " + std::to_string(page) + " " +
-                        std::to_string(line) + " " + std::to_string(length) + " " +
-                        quoted(text, text != nullptr ? length : 0),
-                    result);
+    return recorded(setStringLine(device, page, line, length, text), result);
 }
 
 int32_t VirtualDevice::recordOnly(const char* name) {
@@ -202,7 +196,7 @@ void VirtualDevice::reportChange(std::unique_lock<std::mutex>& lock, bool added)
         device_ = nullptr;
         pages_.clear();
     }
-    record("DeviceChange " + handleText(device) + (added ? " added" : " removed"));
+    record(deviceChangeLine(device, added));
     DirectOutputDeviceChangeCallback callback = callback_;
     void* context = context_;
     lock.unlock();
@@ -227,13 +221,7 @@ void VirtualDevice::record(const std::string& line) {
 }
 
 int32_t VirtualDevice::recorded(const std::string& line, int32_t result) {
-    if (!settings_.recordResult) {
-        record(line);
-        return result;
-    }
-    char text[16];
-    std::snprintf(text, sizeof text, " -> %08X", static_cast<unsigned int>(result));
-    record(line + text);
+    record(settings_.recordResult ? line + resultText(result) : line);
     return result;
 }
 

@@ -8,11 +8,8 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,12 +17,10 @@
 #include "device/direct_output.h"
 #include "platform/code_page.h"
 #include "platform/library.h"
-#include "platform/thread.h"
 #include "platform/utf8.h"
+#include "tests/support/files.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 void* const kDevice = reinterpret_cast<void*>(uintptr_t{1});
 constexpr int32_t kFail = static_cast<int32_t>(0x80004005u);
@@ -59,12 +54,7 @@ struct Changes {
 class VirtualMfdTest : public ::testing::Test {
   protected:
     VirtualMfdTest() {
-        static int count = 0;
-        folder_ = fs::temp_directory_path() /
-                  ("virtualmfd-" + std::to_string(platform::currentProcessId()) + "-" +
-                   std::to_string(++count));
-        fs::create_directories(folder_);
-        setenv("VIRTUALMFD_RECORD", (folder_ / "record.txt").c_str(), 1);
+        setenv("VIRTUALMFD_RECORD", folder_.file("record.txt").c_str(), 1);
         setenv("VIRTUALMFD_VIEW", "0", 1);
         for (const char* name : kSwitches) {
             unsetenv(name);
@@ -75,7 +65,6 @@ class VirtualMfdTest : public ::testing::Test {
         for (const char* name : kSwitches) {
             unsetenv(name);
         }
-        fs::remove_all(folder_);
     }
 
     void load() {
@@ -115,12 +104,7 @@ class VirtualMfdTest : public ::testing::Test {
     }
 
     std::vector<std::string> recordLines() const {
-        std::ifstream in(folder_ / "record.txt");
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);) {
-            lines.push_back(line);
-        }
-        return lines;
+        return testsupport::splitLines(testsupport::readFile(folder_.file("record.txt")));
     }
 
     DirectOutputInitializeFn initialize = nullptr;
@@ -149,7 +133,7 @@ class VirtualMfdTest : public ::testing::Test {
         ASSERT_NE(entry, nullptr) << name;
     }
 
-    fs::path folder_;
+    testsupport::TempFolder folder_{"virtualmfd"};
     platform::LibraryHandle library_ = nullptr;
 };
 

@@ -1,8 +1,12 @@
+#pragma once
+
 #include <chrono>
 #include <thread>
 
 namespace testsupport {
 
+// Polls `condition` every 20 ms until it holds or `seconds` pass; whether it
+// held.
 template <typename Condition>
 bool waitUntil(double seconds, Condition condition) {
     auto deadline = std::chrono::steady_clock::now() +

@@ -1,8 +1,9 @@
-#include "tests/support/spawn.h"
+#include "tests/support/process.h"
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -40,10 +41,10 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
 
 }  // namespace
 
-pid_t spawnProcess(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::string& folder, const std::map<std::string, std::string>& environment,
-                   const std::string& outputPath, const std::string& errorPath,
-                   bool endWithParent) {
+Process::Process(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& folder, const std::string& name,
+                 const std::map<std::string, std::string>& environment)
+    : outputPath_(folder + "/" + name + ".out"), errorPath_(folder + "/" + name + ".err") {
     // Everything the child needs is made before fork: after it, only
     // async-signal-safe calls.
     std::vector<std::string> argStrings{program};
@@ -52,17 +53,15 @@ pid_t spawnProcess(const std::string& program, const std::vector<std::string>& a
     std::vector<char*> argv = pointersTo(argStrings);
     std::vector<char*> envp = pointersTo(envStrings);
 
-    pid_t parent = getpid();
+    const pid_t parent = getpid();
     int in = open("/dev/null", O_RDONLY);
-    int out = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (endWithParent) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (getppid() != parent) {
-                _exit(127);  // the caller died before the line above took effect
-            }
+    int out = open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(errorPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_ = fork();
+    if (pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) {
+            _exit(127);  // the caller died before the line above took effect
         }
         setpgid(0, 0);
         dup2(in, 0);
@@ -77,7 +76,31 @@ pid_t spawnProcess(const std::string& program, const std::vector<std::string>& a
     close(in);
     close(out);
     close(err);
-    return pid;
+}
+
+bool Process::ended() {
+    int raw = 0;
+    if (waitpid(pid_, &raw, WNOHANG) != pid_) {
+        return false;
+    }
+    pid_ = -1;
+    exitStatus_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return true;
+}
+
+void Process::askToEnd() {
+    ::kill(pid_, SIGTERM);
+}
+
+void Process::kill() {
+    if (pid_ > 0) {
+        ::kill(-pid_, SIGKILL);  // its whole process group
+        ::kill(pid_, SIGKILL);
+        int raw = 0;
+        waitpid(pid_, &raw, 0);
+        exitStatus_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        pid_ = -1;
+    }
 }
 
 }  // namespace testsupport

@@ -1,19 +1,14 @@
-#include "bench/measure/process.h"
+#include "bench/measure/usage.h"
 
 #include <dirent.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <thread>
-
-#include "tests/support/spawn.h"
+#include <string>
+#include <vector>
 
 namespace measure {
 namespace {
@@ -45,55 +40,6 @@ int64_t statusField(pid_t pid, const char* key) {
 }
 
 }  // namespace
-
-Process::Process(const std::string& program, const std::vector<std::string>& arguments,
-                 const std::string& folder, const std::string& name,
-                 const std::map<std::string, std::string>& environment)
-    : outputPath_(folder + "/" + name + ".out"), errorPath_(folder + "/" + name + ".err") {
-    pid_ = testsupport::spawnProcess(program, arguments, folder, environment, outputPath_,
-                                     errorPath_, /*endWithParent=*/true);
-}
-
-Process::~Process() {
-    stop();
-}
-
-bool Process::running() {
-    if (pid_ <= 0) {
-        return false;
-    }
-    if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-        pid_ = -1;
-        return false;
-    }
-    return true;
-}
-
-void Process::stop() {
-    if (pid_ <= 0) {
-        return;
-    }
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 50; ++i) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            pid_ = -1;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    kill(-pid_, SIGKILL);
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-}
-
-std::string Process::output() const {
-    return readFile(outputPath_);
-}
-
-std::string Process::errors() const {
-    return readFile(errorPath_);
-}
 
 Usage usageOf(pid_t pid) {
     Usage usage;
@@ -155,17 +101,6 @@ UdpSocketCounters udpSocketOf(pid_t pid) {
         }
     }
     return counters;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 }  // namespace measure
