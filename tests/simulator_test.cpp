@@ -43,6 +43,7 @@ TEST_F(SimulatorTest, AircraftNamesShowAsWritten) {
         const char* name;
         const char* shown;
     } cases[] = {{"Trainer-2/B", " Trainer-2/B"},
+                 {"C:\\planes", " C:\\planes"},
 #ifndef _WIN32
                  {"H\xC3\xB6he", " H\xC3\xB6he"}
 #endif

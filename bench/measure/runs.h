@@ -60,7 +60,7 @@ struct CpuResult {
 };
 CpuResult measureCpu(const Programs& programs, bool busy, double seconds);
 
-// A flood of answers of code 30 carrying the numbers 1 to `sent`, at `rate` a
+// A flood of answers to the speed query carrying the numbers 1 to `sent`, at `rate` a
 // second, after a few seconds of ordinary answers; then the wait until the
 // display shows the last number.
 struct FloodResult {
@@ -68,7 +68,9 @@ struct FloodResult {
     double seconds = 0.0;
     int64_t kernelDrops = 0;  // at the program's socket, its receive queue being full
     bool lastShown = false;
-    double drainedMs = 0.0;  // from the last answer sent to the display showing it
+    // From the end of the flood to the display showing the last number (sent
+    // again every 200 ms meanwhile, in case the kernel dropped it).
+    double drainedMs = 0.0;
     int64_t beforeKiB = 0;
     int64_t peakKiB = 0;
     int64_t afterKiB = 0;
