@@ -219,43 +219,36 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     bool sound = true;
+    // Each report goes out as soon as its part has been measured.
+    auto report = [&sound](bool held) {
+        sound = held && sound;
+        std::fflush(stdout);
+    };
+    using measure::ValueTiming;
     if (options.parts.count("freshness") != 0) {
-        sound =
-            reportFreshness("values sent at random moments",
-                            measure::measureFreshness(
-                                programs, measure::ValueTiming::kRandomMoments, options.seconds),
-                            true) &&
-            sound;
-        std::fflush(stdout);
-        sound =
-            reportFreshness("answers to the program's queries (one run's phase)",
-                            measure::measureFreshness(
-                                programs, measure::ValueTiming::kAnswersToQueries, options.seconds),
-                            false) &&
-            sound;
-        std::fflush(stdout);
+        report(reportFreshness(
+            "values sent at random moments",
+            measure::measureFreshness(programs, ValueTiming::kRandomMoments, options.seconds),
+            true));
+        report(reportFreshness(
+            "answers to the program's queries (one run's phase)",
+            measure::measureFreshness(programs, ValueTiming::kAnswersToQueries, options.seconds),
+            false));
     }
     if (options.parts.count("cpu") != 0) {
-        sound = reportCpu("simulator answering every query, 27 lines",
-                          measure::measureCpu(programs, true, options.seconds), 1.5) &&
-                sound;
-        std::fflush(stdout);
-        sound = reportCpu("no simulator answering, 27 lines",
-                          measure::measureCpu(programs, false, options.seconds), 1.2) &&
-                sound;
-        std::fflush(stdout);
+        report(reportCpu("simulator answering every query, 27 lines",
+                         measure::measureCpu(programs, true, options.seconds), 1.5));
+        report(reportCpu("no simulator answering, 27 lines",
+                         measure::measureCpu(programs, false, options.seconds), 1.2));
     }
     if (options.parts.count("flood") != 0) {
-        sound =
-            reportFlood(measure::measureFlood(programs, options.floodRate, options.floodSeconds)) &&
-            sound;
-        std::fflush(stdout);
+        report(
+            reportFlood(measure::measureFlood(programs, options.floodRate, options.floodSeconds)));
     }
     if (options.parts.count("soak") != 0) {
-        sound = reportSoak(measure::soak(programs, options.soakSeconds, options.restartEvery,
-                                         options.replugEvery),
-                           options) &&
-                sound;
+        report(reportSoak(
+            measure::soak(programs, options.soakSeconds, options.restartEvery, options.replugEvery),
+            options));
     }
     std::printf("\n%s\n", sound ? "the program held" : "the program FAILED");
     return sound ? 0 : 1;

@@ -104,6 +104,22 @@ std::optional<int64_t> numberShown(int k, const std::string& text) {
     return static_cast<int64_t>(std::llround(number));
 }
 
+// The program against the tool's own simulator, the peer, with every call of
+// the display recorded; ended with the object.
+struct PeerRun {
+    PeerRun(const Programs& programs, const std::string& name)
+        : workspace(programs, name), peer(0) {
+        workspace.configure(peer.port());
+        workspace.recordCalls();
+        program = std::make_unique<Process>(programs.flightmfd, std::vector<std::string>{},
+                                            workspace.path(), "flightmfd", workspace.environment());
+    }
+
+    Workspace workspace;
+    UdpEndpoint peer;
+    std::unique_ptr<Process> program;
+};
+
 struct SentValue {
     int code;
     double timeMs;
@@ -135,11 +151,10 @@ Percentiles percentilesOf(std::vector<double> sample) {
 
 FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, double seconds) {
     FreshnessResult result;
-    Workspace workspace(programs, "freshness");
-    UdpEndpoint peer(0);
-    workspace.configure(peer.port());
-    workspace.recordCalls();
-    Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
+    PeerRun run(programs, "freshness");
+    Workspace& workspace = run.workspace;
+    UdpEndpoint& peer = run.peer;
+    Process& program = *run.program;
 
     // Every value is a number of its own, so that each text on the display
     // tells which value it shows.
@@ -260,11 +275,10 @@ CpuResult measureCpu(const Programs& programs, bool busy, double seconds) {
 
 FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
     FloodResult result;
-    Workspace workspace(programs, "flood");
-    UdpEndpoint peer(0);
-    workspace.configure(peer.port());
-    workspace.recordCalls();
-    Process program(programs.flightmfd, {}, workspace.path(), "flightmfd", workspace.environment());
+    PeerRun run(programs, "flood");
+    Workspace& workspace = run.workspace;
+    UdpEndpoint& peer = run.peer;
+    Process& program = *run.program;
 
     // A few seconds of ordinary answers first: the level that memory must
     // come back to is that of the program in flight.
