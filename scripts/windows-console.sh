@@ -21,9 +21,6 @@
 # server are stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-top=$PWD
-
-source scripts/helpers.sh
 source scripts/wine-common.sh
 use_wine_build
 work=$work_top/console

@@ -11,9 +11,6 @@
 # Wine server is stopped at the end; no standard input is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-top=$PWD
-
-source scripts/helpers.sh
 source scripts/wine-common.sh
 use_wine_build
 work=$work_top/double-byte
@@ -68,17 +65,8 @@ wanted=(
     'SetString 0x1 0 1 11 "高度 1000.0 m"'
     'SetString 0x1 0 2 11 "速度 250.0 公里"'
 )
-deadline=$((SECONDS + 90))
-for line in "${wanted[@]}"; do
-    until grep -Fqx "$line" record.txt 2>/dev/null; do
-        if ((SECONDS >= deadline)) || ! kill -0 "$program" 2>/dev/null; then
-            break 2
-        fi
-        sleep 0.5
-    done
-done
-kill "$program" 2>/dev/null || true
-wait "$program" 2>/dev/null || true
+wait_for_lines 90 "$program" record.txt "${wanted[@]}" || true
+end_program "$program"
 
 failed=false
 for line in "${wanted[@]}"; do

@@ -14,9 +14,6 @@
 # Wine server is stopped at the end; no standard input is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-top=$PWD
-
-source scripts/helpers.sh
 source scripts/wine-common.sh
 use_wine_build
 work=$work_top/e2e
@@ -85,17 +82,8 @@ wanted=(
     'SetString 0x1 1 1 12 "ALT 493.4 ft"'
     'SetString 0x1 5 0 10 "ALT 0.2 km"'
 )
-deadline=$((SECONDS + 90))
-for line in "${wanted[@]}"; do
-    until grep -Fqx "$line" record.txt 2>/dev/null; do
-        if ((SECONDS >= deadline)) || ! kill -0 "$program" 2>/dev/null; then
-            break 2
-        fi
-        sleep 0.5
-    done
-done
-kill "$program" 2>/dev/null || true
-wait "$program" 2>/dev/null || true
+wait_for_lines 90 "$program" record.txt "${wanted[@]}" || true
+end_program "$program"
 
 # The main thread's lines, in the order start-up makes them; the worker
 # threads' own lines may come anywhere between them.
@@ -166,8 +154,7 @@ if silent_port=$(simulator_port silent-sim.out); then
     else
         fail "silent simulator: no 'Simulator not answering' line"
     fi
-    kill "$program" 2>/dev/null || true
-    wait "$program" 2>/dev/null || true
+    end_program "$program"
     for pattern in "$silent_line" '^Simulator answering again$'; do
         count=$(tr -d '\r' <silent/out.txt | grep -Ec "$pattern" || true)
         [ "$count" -eq 1 ] || fail "silent simulator: $count lines /$pattern/, not 1"
@@ -244,8 +231,7 @@ quoted_program=$!
 pids+=("$quoted_program")
 wait_for 45 library/program-quoted.txt '^Initialization MFD OK$' ||
     { fail "flightmfd.exe does not take a quoted FLIGHTMFD_DISPLAY_LIBRARY"; show library/program-quoted.txt; }
-kill "$quoted_program" 2>/dev/null || true
-wait "$quoted_program" 2>/dev/null || true
+end_program "$quoted_program"
 
 # ---- What the preview adds to the parser's words ----
 # A file saved as "ANSI" (code page 1252), one saved as "Unicode" (UTF-16)

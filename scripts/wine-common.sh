@@ -1,18 +1,21 @@
 # shellcheck shell=bash
-# shellcheck disable=SC2154 # $top is the caller's
-# What the scripts that run a Windows build under Wine share. Sourcing it
-# defines functions and changes nothing; use_wine_build sets a script up for
-# one build. The caller sets $top, the top of the tree.
+# What the scripts that run a Windows build under Wine share, on top of
+# scripts/helpers.sh. Sourcing it defines functions and changes nothing;
+# use_wine_build sets a script up for one build.
+# shellcheck source=scripts/helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/helpers.sh"
 
 # Sets the script up for the build that FLIGHTMFD_WINE_ARCH picks:
 #   win64  the x86_64 build, programs in build/win64/bin (the default);
 #   win32  the i686 release as users get it, unpacked from the zip by
 #          scripts/windows-package-check.sh into build/win32/package/unpacked/.
-# Sets `wine_arch`, `bin` (the folder of the .exe and .dll files), `work_top`
-# (build/<arch>, where the checks keep their folders), an empty list `pids`
-# of programs started in the background, and the environment of the build's
-# Wine prefix, the same as cmake/wine-run.sh gives.
+# Sets `top` (the top of the tree), `wine_arch`, `bin` (the folder of the
+# .exe and .dll files), `work_top` (build/<arch>, where the checks keep their
+# folders), an empty list `pids` of programs started in the background, and
+# the environment of the build's Wine prefix, the same as cmake/wine-run.sh
+# gives.
 use_wine_build() {
+    top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
     wine_arch=${FLIGHTMFD_WINE_ARCH:-win64}
     case $wine_arch in
         win64) registry_view=/reg:64 ;;
@@ -27,9 +30,10 @@ use_wine_build() {
     if [ "$wine_arch" = win64 ]; then
         bin=$work_top/bin
     else
-        bin=$(find "$work_top/package/unpacked" -mindepth 1 -maxdepth 1 -name 'flightmfd-*-win32' \
-            2>/dev/null | head -n 1)
-        bin=${bin:-$work_top/package/unpacked (no release unpacked; run scripts/windows-package-check.sh)}
+        local releases=("$work_top"/package/unpacked/flightmfd-*-win32)
+        bin=${releases[0]}
+        [ -d "$bin" ] ||
+            bin="$work_top/package/unpacked (no release unpacked; run scripts/windows-package-check.sh)"
     fi
     pids=()
 
