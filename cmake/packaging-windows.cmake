@@ -2,7 +2,8 @@
 # stand-in, the configuration preview, the virtual display, a sample
 # configuration and the guide for Windows users. The README stays out: it is
 # written for the source tree and names files that the archive does not hold.
-# `cpack -G ZIP` in build/win32 makes it; scripts/windows-check.sh checks it.
+# `cpack -G ZIP` in build/win32 makes it; scripts/windows-package-check.sh
+# checks it.
 # Flat, unlike the Debian package: flightmfd.exe reads config.xml from its
 # working folder, so a user unpacks the folder and starts the program there.
 install(TARGETS flightmfd flightmfd-sim flightmfd-preview RUNTIME DESTINATION .)

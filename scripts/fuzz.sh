@@ -15,7 +15,7 @@ mkdir -p build-fuzz/findings
 pids=()
 for target in "${targets[@]}"; do
     mkdir -p "build-fuzz/corpus/$target"
-    build-fuzz/bin/${target}_fuzzer \
+    "build-fuzz/bin/${target}_fuzzer" \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -max_len="${max_len[$target]}" -dict="fuzz/$target.dict" \
         -artifact_prefix="build-fuzz/findings/$target-" -print_final_stats=1 \

@@ -6,6 +6,7 @@
 #   scripts/package-check.sh [BUILD_FOLDER]     (build by default, already built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/helpers.sh
 build=$(cd "${1:-build}" && pwd)
 
 # dpkg-shlibdeps, which works out the package's dependencies.
@@ -14,14 +15,10 @@ scripts/install-deps.sh dpkg-dev
 out=$build/package
 rm -rf "$out"
 log=$build/package-cpack.log
-if ! (cd "$build" && cpack -G DEB -B "$out" >"$log" 2>&1); then
-    cat "$log" >&2
-    echo "package-check: cpack failed" >&2
-    exit 1
-fi
+(cd "$build" && cpack -G DEB -B "$out" >"$log" 2>&1) || { cat "$log" >&2; die "cpack failed"; }
 debs=("$out"/flightmfd_*.deb)
 deb=${debs[0]}
-[ -f "$deb" ] || { echo "package-check: cpack made no package" >&2; exit 1; }
+[ -f "$deb" ] || die "cpack made no package"
 
 expected=(
     ./usr/bin/flightmfd
@@ -32,14 +29,11 @@ expected=(
     ./usr/share/doc/flightmfd/README.md
 )
 contents=$(dpkg-deb --contents "$deb" | awk '{print $6}')
-missing=0
+failed=false
 for file in "${expected[@]}"; do
-    if ! grep -qxF "$file" <<<"$contents"; then
-        echo "package-check: $file is not in $(basename "$deb")" >&2
-        missing=1
-    fi
+    grep -qxF "$file" <<<"$contents" || fail "$file is not in $(basename "$deb")"
 done
-((missing == 0)) || exit 1
+$failed && exit 1
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -48,9 +42,8 @@ status=0
 "$scratch/usr/bin/flightmfd-preview" "$scratch/usr/share/flightmfd/config.xml" \
     >"$scratch/preview.txt" 2>&1 || status=$?
 if ((status != 0)); then
-    cat "$scratch/preview.txt" >&2
-    echo "package-check: the unpacked preview exited with $status on the unpacked sample" >&2
-    exit 1
+    show "$scratch/preview.txt"
+    die "the unpacked preview exited with $status on the unpacked sample"
 fi
 echo "package-check: $(basename "$deb") holds all ${#expected[@]} files;" \
     "its preview passes its sample configuration"

@@ -1,112 +1,88 @@
 #!/usr/bin/env bash
-# Cross-builds for Windows and runs the tests under Wine:
-#   build/win32  i686, the release; its tests run under 32-bit Wine where this
-#                machine runs 32-bit code, and are only compiled elsewhere.
-#   build/win64  x86_64; its tests run under Wine.
-# Run scripts/windows-deps.sh first. FLIGHTMFD_32BIT=0 makes the machine
-# count as one without 32-bit support (see runs_32bit in wine-common.sh).
-#
-#   scripts/windows-build.sh [--keep-going] [target...]
-#
-# Without targets every target is built and every test runs. With targets,
-# only those are built, and the tests of every test program present run (in
-# a fresh folder, those of the targets named); a test program that is missing
-# is skipped, not failed. --keep-going builds whatever builds (ninja -k 0),
-# runs the tests of what is there, and still fails at the end if anything did
-# not build.
-# Exits non-zero when a build step or a test fails.
+# Builds what the win32 and win64 presets need and cannot build themselves,
+# static expat and GoogleTest for i686 and x86_64 in .cache/mingw/<triple>,
+# then both Windows builds with their tests under Wine:
+#   cmake --workflow --preset win32   build/win32, i686, the release; its tests
+#                                     run where this machine runs 32-bit code
+#                                     (cmake/runs-32bit.sh), else one test
+#                                     reports them skipped
+#   cmake --workflow --preset win64   build/win64, x86_64
+# Run scripts/windows-deps.sh first. A second run builds only what changed;
+# exits non-zero when a build step or a test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
+cache=$top/.cache
+triples=(i686-w64-mingw32 x86_64-w64-mingw32)
 
-keep_going=false
-targets=()
-for argument in "$@"; do
-    case $argument in
-        --keep-going) keep_going=true ;;
-        *) targets+=(--target "$argument") ;;
-    esac
+# Builds and installs one CMake project for one architecture; the stamp file
+# records the version built, so a newer source is built again.
+build_static() {  # name version source triple [cmake options...]
+    local name=$1 version=$2 source=$3 triple=$4
+    shift 4
+    local prefix=$cache/mingw/$triple
+    local stamp=$prefix/.$name-version
+    if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ]; then
+        return
+    fi
+    echo "Building $name $version for $triple"
+    local build=$cache/build/$name-$triple
+    rm -rf "$build"
+    cmake -S "$source" -B "$build" -G Ninja --log-level=WARNING \
+        -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-${triple%%-*}.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >/dev/null
+    cmake --build "$build"
+    cmake --install "$build" >/dev/null
+    rm -rf "$build"
+    echo "$version" >"$stamp"
+}
+
+# Debian's source package of expat, into .cache/src. Only the main archive
+# serves sources here (the security archive's answer 404), so deb-src goes
+# into the first stanza.
+fetch_expat() {
+    local sources=/etc/apt/sources.list.d/debian.sources sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    if ! compgen -G "$cache/src/expat-*/expat/CMakeLists.txt" >/dev/null; then
+        if [ -f "$sources" ] && ! grep -q '^Types:.*deb-src' "$sources"; then
+            $sudo sed -i '0,/^Types: deb$/s//Types: deb deb-src/' "$sources"
+            $sudo apt-get update -qq
+        elif [ ! -f "$sources" ] && ! grep -rqs '^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d; then
+            local line
+            line=$(grep -m1 '^deb ' /etc/apt/sources.list)
+            echo "deb-src ${line#deb }" | $sudo tee -a /etc/apt/sources.list >/dev/null
+            $sudo apt-get update -qq
+        fi
+        rm -rf "$cache/src"
+        mkdir -p "$cache/src"
+        (cd "$cache/src" && apt-get source -qq expat >/dev/null 2>&1) || {
+            echo "windows-build: apt-get source expat failed" >&2
+            exit 1
+        }
+    fi
+    local sources_found=("$cache"/src/expat-*/expat) dsc=("$cache"/src/expat_*.dsc)
+    expat_source=${sources_found[0]}
+    # Debian's patched configuration header leaves XML_DTD without a value,
+    # which breaks "#if XML_DTD == ..." in the sources.
+    sed -i 's/^#cmakedefine XML_DTD$/#cmakedefine XML_DTD 1/' "$expat_source/expat_config.h.cmake"
+    expat_version=$(basename "${dsc[0]}" .dsc)
+    expat_version=${expat_version#expat_}
+}
+
+for triple in "${triples[@]}"; do
+    # A version already built stays; only a missing one is built.
+    [ -f "$cache/mingw/$triple/.expat-version" ] && continue
+    [ -n "${expat_version:-}" ] || fetch_expat
+    build_static expat "$expat_version" "$expat_source" "$triple" \
+        -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF \
+        -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_PKGCONFIG=OFF
 done
 
-build_failed=false
-configure_and_build() {  # folder toolchain [cmake options...]
-    local folder=$1 toolchain=$2
-    shift 2
-    cmake -S "$top" -B "$folder" -G Ninja --log-level=WARNING \
-        -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_CXX_FLAGS="-Wall -Wextra -Wpedantic -Werror" "$@"
-    if $keep_going; then
-        cmake --build "$folder" "${targets[@]}" -- -k 0 || build_failed=true
-    else
-        cmake --build "$folder" "${targets[@]}"
-    fi
-}
+gtest_version=$(dpkg-query -W -f='${Version}' googletest)
+for triple in "${triples[@]}"; do
+    build_static googletest "$gtest_version" /usr/src/googletest "$triple" \
+        -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
+done
 
-# runs_32bit and start_wine_server. The tests of both builds run through
-# cmake/wine-run.sh with Debian's own `wine`, not the x86_64 checks' loader.
-path=$PATH
-source "$top/scripts/wine-common.sh"
-PATH=$path
-unset WINELOADER
-
-# Wine's server and its service processes outlive the program that started
-# them and keep its standard output open: started from a build step or a
-# test they would hold ninja's or ctest's pipe, which then does not end. So
-# they are started here, with no pipe, one per prefix, and stopped when the
-# script ends. wine-run.sh makes the prefix, or makes it again after the
-# Wine install changed; about 12 s, and the limit only keeps a broken Wine
-# from hanging CI.
-prefixes=()
-start_wine() {  # prefix
-    export WINEPREFIX=$1
-    prefixes+=("$1")
-    timeout -k 10 300 "$top/cmake/wine-run.sh" "$1" cmd /c exit </dev/null >/dev/null 2>&1 || {
-        echo "windows-build: Wine does not start in $1" >&2
-        exit 1
-    }
-    # The server that run started ends on its own a few seconds later; only
-    # then can a persistent one start.
-    timeout -k 10 60 wineserver -w
-    start_wine_server
-}
-stop_wine() {
-    for prefix in "${prefixes[@]}"; do
-        WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-    done
-}
-trap stop_wine EXIT
-
-run32=false
-if runs_32bit; then
-    run32=true
-fi
-
-# Test discovery runs each test program under Wine as part of the build.
-if $run32; then
-    start_wine "$top/build/win32/wine"
-fi
-configure_and_build build/win32 mingw-i686.cmake -DFLIGHTMFD_WINE32="$($run32 && echo ON || echo OFF)"
-start_wine "$top/build/win64/wine"
-configure_and_build build/win64 mingw-x86_64.cmake
-
-# A test program that was not built stands in ctest's list as <name>_NOT_BUILT.
-skip=()
-if $keep_going || ((${#targets[@]})); then
-    skip=(--exclude-regex '_NOT_BUILT$')
-fi
-tests_failed=false
-ctest --test-dir build/win64 --output-on-failure --timeout 300 --no-tests=error "${skip[@]}" ||
-    tests_failed=true
-if $run32; then
-    ctest --test-dir build/win32 --output-on-failure --timeout 300 --no-tests=error "${skip[@]}" ||
-        tests_failed=true
-else
-    echo "windows-build: this machine runs no 32-bit code: the i686 build (the release) was only compiled and linked"
-fi
-
-if $build_failed; then
-    echo "windows-build: some targets did not build (see the errors above)" >&2
-fi
-if $build_failed || $tests_failed; then
-    exit 1
-fi
+cmake --workflow --preset win32
+cmake --workflow --preset win64

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program in a console, as a user meets it: under Wine, on a
 # pseudo-terminal of a tmux server of this script's own, from the build that
-# FLIGHTMFD_WINE_ARCH picks (scripts/wine-common.sh). Checks that
+# FLIGHTMFD_WINE_ARCH picks (use_wine_build in scripts/wine-common.sh).
+# Checks that
 #   - with FLIGHTMFD_DISPLAY_LIBRARY naming virtualmfd.dll and no registry
 #     entry at all, flightmfd.exe runs against flightmfd-sim.exe, the virtual
 #     display's live view shows the stand-in's values framed at the top right
@@ -20,9 +21,8 @@
 # server are stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-top=$PWD
-
-source "$top/scripts/wine-common.sh"
+source scripts/wine-common.sh
+use_wine_build
 work=$work_top/console
 # tmux reads the panes as UTF-8 under a UTF-8 locale only.
 export LANG=C.UTF-8
@@ -30,19 +30,19 @@ unset LC_ALL FLIGHTMFD_DISPLAY_LIBRARY VIRTUALMFD_VIEW
 unset VIRTUALMFD_NO_DEVICE VIRTUALMFD_FAIL_INITIALIZE VIRTUALMFD_FAIL_SETSTRING
 unset VIRTUALMFD_REPLUG_SECONDS
 
-command -v tmux >/dev/null || { echo "windows-console: needs tmux (scripts/windows-deps.sh)" >&2; exit 1; }
-require_programs windows-console flightmfd.exe flightmfd-sim.exe flightmfd-preview.exe virtualmfd.dll
+command -v tmux >/dev/null || die "needs tmux (scripts/windows-deps.sh)"
+require_programs flightmfd.exe flightmfd-sim.exe flightmfd-preview.exe virtualmfd.dll
 
 # A console of 120 columns and 40 rows; the live view's panel is 34 columns
 # wide, and the program's lines fit below it without scrolling.
 columns=120
 socket=flightmfd-console-$$
 term() { tmux -L "$socket" -f /dev/null "$@"; }
-finish() {
+stop_console() {
     term kill-server >/dev/null 2>&1 || true
     stop_background
 }
-trap finish EXIT
+trap stop_console EXIT
 
 start_wine_server
 
@@ -50,21 +50,18 @@ rm -rf "$work"
 mkdir -p "$work/view" "$work/fatal"
 
 failed=false
-fail() {
-    echo "windows-console: FAILED: $*" >&2
-    failed=true
-}
 screen() {  # session: the console as it looks now, trailing blanks kept
     term capture-pane -p -N -t "$1" 2>/dev/null || true
 }
-show() {  # session
+show_screen() {  # session
     echo "---- the console of '$1':" >&2
     screen "$1" | sed 's/ *$//' >&2
 }
 # Starts `command` (one line of bash) in a new session on a console of its
 # own; the session stays after the command ends, telling its exit status.
 run_in_console() {  # session folder command
-    local line="cd $(printf %q "$2") && $3; echo \"exit status \$?\"; sleep 600"
+    local line
+    line="cd $(printf %q "$2") && $3; echo \"exit status \$?\"; sleep 600"
     term new-session -d -s "$1" -x "$columns" -y 40 "exec bash -c $(printf %q "$line")"
 }
 # Waits up to `seconds` for a line of the console matching an extended regular
@@ -82,8 +79,7 @@ program=$(printf %q "$bin/flightmfd.exe")
 key='HKLM\SOFTWARE\Saitek\DirectOutput'
 registry delete "$key" /f >/dev/null 2>&1 || true
 if registry query "$key" >/dev/null 2>&1; then
-    echo "windows-console: $key cannot be removed from the Wine prefix" >&2
-    exit 1
+    die "$key cannot be removed from the Wine prefix"
 fi
 
 # ---- The simulator stand-in, on a free port, with fixed values ----
@@ -92,9 +88,8 @@ timeout -k 5 300 wine "$bin/flightmfd-sim.exe" --port 0 --duration 240 \
     --value 22=Yak-1 --value 30=250 --value 40=1000 </dev/null >sim.out 2>sim.err &
 pids+=($!)
 if ! port=$(simulator_port sim.out); then
-    cat sim.out sim.err >&2 || true
-    echo "windows-console: the simulator stand-in did not start" >&2
-    exit 1
+    show sim.out sim.err
+    die "the simulator stand-in did not start"
 fi
 sed "s/port=\"[0-9]*\"/port=\"$port\"/" "$top/examples/config.xml" >config.xml
 
@@ -125,7 +120,7 @@ deadline=$((SECONDS + 90))
 until panel_shown; do
     if ((SECONDS >= deadline)); then
         fail "the console does not show page 0 framed at its top right"
-        show view
+        show_screen view
         break
     fi
     sleep 0.3
@@ -145,7 +140,7 @@ done
 grep -Fq 'GetDirectOutputFileName' debug.txt && fail "the registry was asked for the library"
 # Ctrl-C ends the program, view and all.
 term send-keys -t view C-c
-wait_for_screen view 30 'exit status [0-9]+' || { fail "Ctrl-C does not end flightmfd.exe"; show view; }
+wait_for_screen view 30 'exit status [0-9]+' || { fail "Ctrl-C does not end flightmfd.exe"; show_screen view; }
 term kill-session -t view
 
 # ---- Ctrl-C also ends it while the virtual display re-plugs its device ----
@@ -156,10 +151,10 @@ if wait_for_screen replug 60 '^Initialization MFD OK'; then
     sleep 2
     term send-keys -t replug C-c
     wait_for_screen replug 30 'exit status [0-9]+' ||
-        { fail "Ctrl-C does not end flightmfd.exe while the display re-plugs"; show replug; }
+        { fail "Ctrl-C does not end flightmfd.exe while the display re-plugs"; show_screen replug; }
 else
     fail "flightmfd.exe did not start with a re-plugging display"
-    show replug
+    show_screen replug
 fi
 term kill-session -t replug
 
@@ -174,7 +169,7 @@ if wait_for_screen alone 45 '^Press any key to close this window'; then
 else
     fail "a fatal end on a console of its own does not ask for a key"
 fi
-$failed && show alone
+$failed && show_screen alone
 term kill-session -t alone
 
 # ---- ... and does not wait when started by something else ----
@@ -189,7 +184,7 @@ expect_no_wait() {  # session command
         fail "$1: flightmfd.exe waited or did not fail"
     fi
     grep -q '^Press any key' <<<"$(screen "$1")" && fail "$1: it asked for a key"
-    $failed && show "$1"
+    $failed && show_screen "$1"
     term kill-session -t "$1"
 }
 expect_no_wait input-from-pipe "timeout --foreground 60 wine $program < <(sleep 90)"
@@ -221,14 +216,14 @@ expect_tool_wait() {  # session command status pattern-above-the-prompt
     else
         fail "$1: no key wait on a console of its own"
     fi
-    $failed && show "$1"
+    $failed && show_screen "$1"
     term kill-session -t "$1"
 }
 expect_tool_ends() {  # session command status
     run_in_console "$1" "$work/tools" "$2"
     wait_for_screen "$1" 75 "^exit status $3 *\$" || fail "$1: it did not end at once with status $3"
     grep -q '^Press any key' <<<"$(screen "$1")" && fail "$1: it asked for a key"
-    $failed && show "$1"
+    $failed && show_screen "$1"
     term kill-session -t "$1"
 }
 expect_tool_wait preview-alone "timeout --foreground 60 wine $preview" 0 '^No problems: config\.xml is ready\.'
@@ -250,10 +245,7 @@ run_in_console cp850 "$work/cp850" "WINEPATH=$(printf %q "$(winepath -w "$bin")"
 timeout --foreground 60 wine cmd /c $(printf %q 'chcp 850 >nul & flightmfd-preview.exe config.xml')"
 wait_for_screen cp850 45 '^exit status' || fail "cp850: the preview did not end"
 grep -Fq '|Höhe 1250.0 m   |' <<<"$(screen cp850)" || fail "cp850: 'Höhe' does not show as written"
-$failed && show cp850
+$failed && show_screen cp850
 term kill-session -t cp850
 
-if $failed; then
-    exit 1
-fi
-echo "windows-console: the view and the fatal ends behave in a console under Wine ($wine_arch build in $bin)"
+finish "the view and the fatal ends behave in a console under Wine ($wine_arch build in $bin)"

@@ -1,37 +1,33 @@
 #!/usr/bin/env bash
 # Text from a double-byte code page, under Wine, on the build that
-# FLIGHTMFD_WINE_ARCH picks (scripts/wine-common.sh). With LANG=zh_CN.UTF-8,
-# Wine's ANSI code page is 936 (GBK): the simulator stand-in sends the
-# aircraft's name in GBK, whose bytes are valid UTF-8 as well, config.xml gives
-# prefixes in UTF-8, and both must reach the virtual display as written. The
-# zh_CN.UTF-8 locale is made for this script alone (localedef into
-# build/<arch>/locale, read through LOCPATH); nothing of the system changes.
+# FLIGHTMFD_WINE_ARCH picks (use_wine_build in scripts/wine-common.sh). With
+# LANG=zh_CN.UTF-8, Wine's ANSI code page is 936 (GBK): the simulator stand-in
+# sends the aircraft's name in GBK, whose bytes are valid UTF-8 as well,
+# config.xml gives prefixes in UTF-8, and both must reach the virtual display
+# as written. The zh_CN.UTF-8 locale is made for this script alone (localedef
+# into build/<arch>/locale, read through LOCPATH); nothing of the system
+# changes.
 # Run scripts/windows-build.sh first. Every Wine run is time-limited, and the
 # Wine server is stopped at the end; no standard input is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-top=$PWD
-
-source "$top/scripts/wine-common.sh"
+source scripts/wine-common.sh
+use_wine_build
 work=$work_top/double-byte
 unset FLIGHTMFD_DISPLAY_LIBRARY LC_ALL
 export VIRTUALMFD_RECORD=record.txt VIRTUALMFD_VIEW=0
 
-require_programs windows-double-byte flightmfd.exe flightmfd-sim.exe virtualmfd.dll
+require_programs flightmfd.exe flightmfd-sim.exe virtualmfd.dll
 
 locales=$work_top/locale
 if [ ! -d "$locales/zh_CN.UTF-8" ]; then
     mkdir -p "$locales"
-    localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8" >/dev/null 2>&1 || {
-        echo "windows-double-byte: cannot make the zh_CN.UTF-8 locale (Debian's locales package)" >&2
-        exit 1
-    }
+    localedef -i zh_CN -f UTF-8 "$locales/zh_CN.UTF-8" >/dev/null 2>&1 ||
+        die "cannot make the zh_CN.UTF-8 locale (Debian's locales package)"
 fi
 export LOCPATH=$locales LANG=zh_CN.UTF-8
 
 trap stop_background EXIT
-# A server left from a run in another locale would keep that one's code page.
-wineserver -k >/dev/null 2>&1 || true
 start_wine_server
 
 rm -rf "$work"
@@ -44,9 +40,8 @@ timeout -k 5 120 wine "$bin/flightmfd-sim.exe" --port 0 --duration 100 --values 
     </dev/null >sim.out 2>sim.err &
 pids+=($!)
 if ! port=$(simulator_port sim.out); then
-    cat sim.out sim.err >&2 || true
-    echo "windows-double-byte: the simulator stand-in did not start" >&2
-    exit 1
+    show sim.out sim.err
+    die "the simulator stand-in did not start"
 fi
 # "Altitude" and "speed" in Chinese, as UTF-8.
 cat >config.xml <<XML
@@ -70,28 +65,12 @@ wanted=(
     'SetString 0x1 0 1 11 "高度 1000.0 m"'
     'SetString 0x1 0 2 11 "速度 250.0 公里"'
 )
-deadline=$((SECONDS + 90))
-for line in "${wanted[@]}"; do
-    until grep -Fqx "$line" record.txt 2>/dev/null; do
-        ((SECONDS < deadline)) && kill -0 "$program" 2>/dev/null || break 2
-        sleep 0.5
-    done
-done
-kill "$program" 2>/dev/null || true
-wait "$program" 2>/dev/null || true
+wait_for_lines 90 "$program" record.txt "${wanted[@]}" || true
+end_program "$program"
 
 failed=false
 for line in "${wanted[@]}"; do
-    grep -Fqx "$line" record.txt 2>/dev/null || {
-        echo "windows-double-byte: FAILED: the record lacks: $line" >&2
-        failed=true
-    }
+    grep -Fqx "$line" record.txt 2>/dev/null || fail "the record lacks: $line"
 done
-if $failed; then
-    for file in record.txt out.txt err.txt; do
-        echo "---- $file" >&2
-        tr -d '\r' <"$file" 2>/dev/null | grep -v '^[a-zA-Z]*Thread' | tail -n 12 >&2 || true
-    done
-    exit 1
-fi
-echo "windows-double-byte: a GBK name and UTF-8 prefixes reach the display as written ($wine_arch)"
+$failed && show record.txt out.txt err.txt
+finish "a GBK name and UTF-8 prefixes reach the display as written ($wine_arch)"

@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
 # The whole system under Wine, from the build that FLIGHTMFD_WINE_ARCH picks
-# (scripts/wine-common.sh): the simulator stand-in answers on 127.0.0.1, flightmfd.exe runs in a folder of
-# its own with a config.xml, and the registry entry names the virtual display
-# (virtualmfd.dll), which records every call. Checks the program's start-up
-# lines, that the display is given the simulator's values, and the loader's
-# registry path: no entry, and an entry naming a library that is not there.
-# Before that, flightmfd-preview.exe shows the stand-in's values; after it,
-# the preview's diagnosis of the display library in four cases, what it adds
-# to the parser's words for a file in another encoding and an element left
-# open, and that the untouched sample passes its check against the stand-in.
+# (use_wine_build in scripts/wine-common.sh): the simulator stand-in answers
+# on 127.0.0.1, flightmfd.exe runs in a folder of its own with a config.xml,
+# and the registry entry names the virtual display (virtualmfd.dll), which
+# records every call. Checks the program's start-up lines, that the display is
+# given the simulator's values, and the loader's registry path: no entry, and
+# an entry naming a library that is not there. Before that,
+# flightmfd-preview.exe shows the stand-in's values; after it, the preview's
+# diagnosis of the display library in four cases, what it adds to the parser's
+# words for a file in another encoding and an element left open, and that the
+# untouched sample passes its check against the stand-in.
 # Run scripts/windows-build.sh first. Every Wine run is time-limited, and the
 # Wine server is stopped at the end; no standard input is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-top=$PWD
-
-source "$top/scripts/wine-common.sh"
+source scripts/wine-common.sh
+use_wine_build
 work=$work_top/e2e
 # The registry decides here, whatever the caller's environment names.
 unset FLIGHTMFD_DISPLAY_LIBRARY
@@ -26,7 +26,7 @@ export VIRTUALMFD_RECORD=record.txt VIRTUALMFD_VIEW=0
 # ':OutputDebugStringA "' (wide texts arrive there converted).
 debugger=-all,warn+debugstr,warn+seh
 
-require_programs windows-e2e flightmfd.exe flightmfd-sim.exe flightmfd-preview.exe virtualmfd.dll
+require_programs flightmfd.exe flightmfd-sim.exe flightmfd-preview.exe virtualmfd.dll
 trap stop_background EXIT
 
 start_wine_server
@@ -36,24 +36,6 @@ mkdir -p "$work"
 cd "$work"
 
 failed=false
-fail() {
-    echo "windows-e2e: FAILED: $*" >&2
-    failed=true
-}
-show() {  # file...: the outputs, for a failed check
-    for file in "$@"; do
-        echo "---- $file" >&2
-        tr -d '\r' <"$file" | head -n 40 >&2 || true
-    done
-}
-# Waits up to `seconds` for an extended regular expression in a file.
-wait_for() {  # seconds file pattern
-    local deadline=$((SECONDS + $1))
-    until tr -d '\r' 2>/dev/null <"$2" | grep -Eq "$3"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.5
-    done
-}
 key='HKLM\SOFTWARE\Saitek\DirectOutput'
 
 # ---- The simulator stand-in, on a free port, with fixed values ----
@@ -62,8 +44,7 @@ timeout -k 5 300 wine "$bin/flightmfd-sim.exe" --port 0 --duration 240 \
 pids+=($!)
 if ! port=$(simulator_port sim.out); then
     show sim.out sim.err
-    echo "windows-e2e: the simulator stand-in did not start" >&2
-    exit 1
+    die "the simulator stand-in did not start"
 fi
 # The sample, and one line more on a page of its own: 150 m in km lies on a
 # rounding edge. Narrowed to single precision, as every build must, 0.15 is
@@ -101,17 +82,8 @@ wanted=(
     'SetString 0x1 1 1 12 "ALT 493.4 ft"'
     'SetString 0x1 5 0 10 "ALT 0.2 km"'
 )
-deadline=$((SECONDS + 90))
-for line in "${wanted[@]}"; do
-    until grep -Fqx "$line" record.txt 2>/dev/null; do
-        if ((SECONDS >= deadline)) || ! kill -0 "$program" 2>/dev/null; then
-            break 2
-        fi
-        sleep 0.5
-    done
-done
-kill "$program" 2>/dev/null || true
-wait "$program" 2>/dev/null || true
+wait_for_lines 90 "$program" record.txt "${wanted[@]}" || true
+end_program "$program"
 
 # The main thread's lines, in the order start-up makes them; the worker
 # threads' own lines may come anywhere between them.
@@ -182,8 +154,7 @@ if silent_port=$(simulator_port silent-sim.out); then
     else
         fail "silent simulator: no 'Simulator not answering' line"
     fi
-    kill "$program" 2>/dev/null || true
-    wait "$program" 2>/dev/null || true
+    end_program "$program"
     for pattern in "$silent_line" '^Simulator answering again$'; do
         count=$(tr -d '\r' <silent/out.txt | grep -Ec "$pattern" || true)
         [ "$count" -eq 1 ] || fail "silent simulator: $count lines /$pattern/, not 1"
@@ -260,8 +231,7 @@ quoted_program=$!
 pids+=("$quoted_program")
 wait_for 45 library/program-quoted.txt '^Initialization MFD OK$' ||
     { fail "flightmfd.exe does not take a quoted FLIGHTMFD_DISPLAY_LIBRARY"; show library/program-quoted.txt; }
-kill "$quoted_program" 2>/dev/null || true
-wait "$quoted_program" 2>/dev/null || true
+end_program "$quoted_program"
 
 # ---- What the preview adds to the parser's words ----
 # A file saved as "ANSI" (code page 1252), one saved as "Unicode" (UTF-16)
@@ -318,7 +288,4 @@ else
     fail "the untouched stand-in did not start"
 fi
 
-if $failed; then
-    exit 1
-fi
-echo "windows-e2e: the whole system runs under Wine, $wine_arch build in $bin (simulator port $port)"
+finish "the whole system runs under Wine, $wine_arch build in $bin (simulator port $port)"
