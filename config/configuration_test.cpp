@@ -29,12 +29,16 @@ struct Configured {
     std::vector<TemplateToken> tokens;
 };
 
-void expectToken(const TemplateToken& token, const char* valueName, const char* prefix,
-                 const char* unit, const char* suffix) {
-    EXPECT_STREQ(token.valueName, valueName);
-    EXPECT_STREQ(token.prefix, prefix);
-    EXPECT_STREQ(token.unit, unit);
-    EXPECT_STREQ(token.suffix, suffix);
+// The tokens' value name, prefix, unit and suffix, in order.
+void expectTokens(const std::vector<TemplateToken>& tokens,
+                  const std::vector<std::vector<std::string>>& expected) {
+    ASSERT_EQ(tokens.size(), expected.size());
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        EXPECT_EQ((std::vector<std::string>{tokens[i].valueName, tokens[i].prefix, tokens[i].unit,
+                                            tokens[i].suffix}),
+                  expected[i])
+            << "token " << i;
+    }
 }
 
 TEST(Configuration, ReadsTheExampleDocument) {
@@ -45,10 +49,9 @@ TEST(Configuration, ReadsTheExampleDocument) {
         "  <line prefix=\"ALT\" unit=\"ft\">altimeter</line>\n"
         "  <line>plane</line>\n"
         "</config>");
-    ASSERT_EQ(c.tokens.size(), 3u);
-    expectToken(c.tokens[0], "speedometer_indicated", "", "kmph", "");
-    expectToken(c.tokens[1], "altimeter", "ALT", "ft", "");
-    expectToken(c.tokens[2], "plane", "", "", "");
+    expectTokens(c.tokens, {{"speedometer_indicated", "", "kmph", ""},
+                            {"altimeter", "ALT", "ft", ""},
+                            {"plane", "", "", ""}});
     EXPECT_STREQ(c.buffer, "127.0.0.1");
     EXPECT_EQ(c.port, 1000);
     EXPECT_TRUE(c.report.portFound);
@@ -67,10 +70,8 @@ TEST(Configuration, OnlyDirectChildrenNamedExactlyCount) {
         "  <line/>\n"
         "  <line>altimeter </line>\n"
         "</line>");
-    ASSERT_EQ(c.tokens.size(), 3u);
-    expectToken(c.tokens[0], "variometer", "", "", "m/s");
-    expectToken(c.tokens[1], "", "", "", "");
-    expectToken(c.tokens[2], "altimeter ", "", "", "");
+    expectTokens(c.tokens,
+                 {{"variometer", "", "", "m/s"}, {"", "", "", ""}, {"altimeter ", "", "", ""}});
     EXPECT_STREQ(c.buffer, "10.0.0.1");
     EXPECT_EQ(c.port, 1);
 }

@@ -152,9 +152,6 @@ Percentiles percentilesOf(std::vector<double> sample) {
 FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, double seconds) {
     FreshnessResult result;
     PeerRun run(programs, "freshness");
-    Workspace& workspace = run.workspace;
-    UdpEndpoint& peer = run.peer;
-    Process& program = *run.program;
 
     // Every value is a number of its own, so that each text on the display
     // tells which value it shows.
@@ -163,7 +160,7 @@ FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, d
     auto sendValue = [&](int code) {
         ++number;
         double sentAt = nowMs();
-        if (peer.reply(answerFor(code, std::to_string(number)))) {
+        if (run.peer.reply(answerFor(code, std::to_string(number)))) {
             sent[number] = SentValue{code, sentAt};
         }
     };
@@ -176,7 +173,7 @@ FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, d
     const double end = nowMs() + seconds * 1000.0;
     while (nowMs() < end && !stopRequested) {
         std::optional<std::string> query =
-            peer.receive(timing == ValueTiming::kRandomMoments ? 1 : 10);
+            run.peer.receive(timing == ValueTiming::kRandomMoments ? 1 : 10);
         if (timing == ValueTiming::kAnswersToQueries) {
             int code = query ? queryCode(*query) : -1;
             if (code >= 0) {
@@ -186,7 +183,7 @@ FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, d
         }
         // The first query shows where the program listens; after it, values
         // go out on their own schedule and queries are left unanswered.
-        for (int k = 0; k < kOwnUnitLineCount && peer.lastSender(); ++k) {
+        for (int k = 0; k < kOwnUnitLineCount && run.peer.lastSender(); ++k) {
             if (nowMs() >= nextValueAt[k]) {
                 sendValue(codeOfValue(kTwentySevenLines[k].valueName));
                 nextValueAt[k] = nowMs() + gapMs(random);
@@ -195,11 +192,11 @@ FreshnessResult measureFreshness(const Programs& programs, ValueTiming timing, d
     }
     // The last answers reach the display within two passes.
     wait(0.5);
-    result.programRan = program.running();
-    program.stop();
+    result.programRan = run.program->running();
+    run.program->stop();
     result.valuesSent = sent.size();
 
-    RecordReader record(workspace.file("record.txt"));
+    RecordReader record(run.workspace.file("record.txt"));
     std::set<int64_t> seen;
     std::vector<double> latencies;
     for (const RecordedCall& call : record.next()) {
@@ -276,22 +273,19 @@ CpuResult measureCpu(const Programs& programs, bool busy, double seconds) {
 FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
     FloodResult result;
     PeerRun run(programs, "flood");
-    Workspace& workspace = run.workspace;
-    UdpEndpoint& peer = run.peer;
-    Process& program = *run.program;
 
     // A few seconds of ordinary answers first: the level that memory must
     // come back to is that of the program in flight.
     const double settled = nowMs() + 3000.0;
     while (nowMs() < settled && !stopRequested) {
-        std::optional<std::string> query = peer.receive(10);
+        std::optional<std::string> query = run.peer.receive(10);
         const FlightValue* value = query ? flightValueOfCode(queryCode(*query)) : nullptr;
         if (value != nullptr) {
-            peer.reply(answerFor(value->code, isText(*value) ? "Bf 109 G-2" : "1.5"));
+            run.peer.reply(answerFor(value->code, isText(*value) ? "Bf 109 G-2" : "1.5"));
         }
     }
-    result.beforeKiB = residentKiB(program.pid());
-    const int64_t dropsBefore = udpSocketOf(program.pid()).drops;
+    result.beforeKiB = residentKiB(run.program->pid());
+    const int64_t dropsBefore = udpSocketOf(run.program->pid()).drops;
 
     // The flood: answers go out in small bursts, as many as the rate asks for
     // by now; the queries that keep coming are read and left unanswered.
@@ -304,9 +298,9 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
         const auto due = std::min(total, static_cast<int64_t>(elapsed * rate));
         while (result.sent < due) {
             ++result.sent;
-            peer.reply(answerFor(floodCode, std::to_string(result.sent)));
+            run.peer.reply(answerFor(floodCode, std::to_string(result.sent)));
         }
-        while (peer.receive(0)) {
+        while (run.peer.receive(0)) {
         }
         sleepMs(0.1);
     }
@@ -318,13 +312,13 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
     // last number, every delivered answer has been parsed. The kernel may
     // have dropped the last one at the full queue, so it goes out again now
     // and then until it shows.
-    RecordReader record(workspace.file("record.txt"));
+    RecordReader record(run.workspace.file("record.txt"));
     const std::string last = answerFor(floodCode, std::to_string(result.sent));
     const double deadline = nowMs() + 60000.0;
     double resendAt = nowMs() + 200.0;
     while (!result.lastShown && nowMs() < deadline && !stopRequested) {
         if (nowMs() >= resendAt) {
-            peer.reply(last);
+            run.peer.reply(last);
             resendAt += 200.0;
         }
         for (const RecordedCall& call : record.next()) {
@@ -339,11 +333,11 @@ FloodResult measureFlood(const Programs& programs, int rate, double seconds) {
     }
     // Memory is looked at once the queue has been empty for a while.
     wait(2.0);
-    const UdpSocketCounters socket = udpSocketOf(program.pid());
+    const UdpSocketCounters socket = udpSocketOf(run.program->pid());
     result.kernelDrops = socket.drops - dropsBefore;
-    result.afterKiB = residentKiB(program.pid());
-    result.peakKiB = peakResidentKiB(program.pid());
-    result.programRan = program.running();
+    result.afterKiB = residentKiB(run.program->pid());
+    result.peakKiB = peakResidentKiB(run.program->pid());
+    result.programRan = run.program->running();
     return result;
 }
 
