@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -110,85 +111,42 @@ INSTANTIATE_TEST_SUITE_P(Stories, AnswerWatchStory, ::testing::ValuesIn(kStories
 // The watched values are the speed (1) and the flaps (13) of kFlightValues.
 constexpr int32_t kSpeed = 1;
 constexpr int32_t kFlaps = 13;
-constexpr AnswerWatch::ValueSet kSpeedBit = 1u << kSpeed;
 
-// A query goes out (`value` -1) and valuesChanged must report `missing`, or
-// nothing when it is -1; or the answer to one value (`value`) arrives.
-struct ValueEvent {
-    long ms;
-    int32_t value;
-    long missing;
-};
-
+// A story of the values' answers, one word per call, the time in milliseconds
+// after the letter: "S900" the speed answers, "F900" the flaps, "O900" a value
+// not watched; "q900" a query goes out and valuesChanged must report nothing,
+// "q900=S" it must report the speed missing ("q900=SF" both, "q900=" none).
 struct ValueStory {
     const char* name;
-    std::vector<ValueEvent> events;
+    const char* calls;
 };
 
 // Queries go out at least every second, as in a run, unless a story says otherwise.
 const ValueStory kValueStories[] = {
     {"AValueThatStopsIsNamedOnceUntilItAnswers",
-     {{0, -1, -1},
-      {10, kFlaps, 0},
-      {10, kSpeed, 0},
-      {500, -1, -1},
-      {600, kFlaps, 0},
-      {1009, -1, -1},
-      {1010, -1, kSpeedBit},
-      {1200, kFlaps, 0},
-      {1400, -1, -1},
-      {1500, kSpeed, 0},
-      {1600, -1, 0},
-      {1800, -1, -1}}},
-    {"AnAnswerOfAValueNotWatchedKeepsNoneAlive",
-     {{0, -1, -1},
-      {10, kFlaps, 0},
-      {20, 5, 0},
-      {500, -1, -1},
-      {900, kFlaps, 0},
-      {1000, -1, kSpeedBit}}},
+     "q0 F10 S10 q500 F600 q1009 q1010=S F1200 q1400 S1500 q1600= q1800"},
+    {"AnAnswerOfAValueNotWatchedKeepsNoneAlive", "q0 F10 O20 q500 F900 q1000=S"},
     // The whole simulator's silence has a line of its own; a value still
     // missing when it answers again is not named a second time.
     {"NoValueLineWhileTheSimulatorIsSilent",
-     {{0, -1, -1},
-      {10, kFlaps, 0},
-      {500, -1, -1},
-      {900, kFlaps, 0},
-      {1000, -1, kSpeedBit},
-      {1500, -1, -1},
-      {1900, -1, -1},
-      {2800, -1, -1},
-      {3000, kFlaps, 0},
-      {3200, -1, -1},
-      {3500, kFlaps, 0},
-      {3900, -1, -1},
-      {3950, kSpeed, 0},
-      {4000, -1, 0}}},
+     "q0 F10 q500 F900 q1000=S q1500 q1900 q2800 F3000 q3200 F3500 q3900 S3950 q4000="},
     // After the simulator's return, every value has a second of its own.
     {"TheSimulatorsReturnRestartsTheValuesClocks",
-     {{0, -1, -1},
-      {900, -1, -1},
-      {1000, -1, -1},
-      {1900, -1, -1},
-      {2000, kFlaps, 0},
-      {2200, -1, -1},
-      {2900, 5, 0},
-      {2999, -1, -1},
-      {3000, -1, kSpeedBit | (1u << kFlaps)}}},
+     "q0 q900 q1000 q1900 F2000 q2200 O2900 q2999 q3000=SF"},
     {"APauseOfTheProgramRestartsTheValuesClocks",
-     {{0, -1, -1},
-      {100, kFlaps, 0},
-      {100, kSpeed, 0},
-      {200, -1, -1},
-      {2200, -1, -1},
-      {2300, kFlaps, 0},
-      {3000, -1, -1},
-      {3199, -1, -1},
-      {3200, -1, kSpeedBit}}},
+     "q0 F100 S100 q200 q2200 F2300 q3000 q3199 q3200=S"},
 };
 
 void PrintTo(const ValueStory& story, std::ostream* out) {
     *out << story.name;
+}
+
+AnswerWatch::ValueSet valuesNamed(const std::string& letters) {
+    AnswerWatch::ValueSet values = 0;
+    for (char letter : letters) {
+        values |= 1u << (letter == 'S' ? kSpeed : kFlaps);
+    }
+    return values;
 }
 
 class AnswerWatchValueStory : public ::testing::TestWithParam<ValueStory> {};
@@ -196,19 +154,21 @@ class AnswerWatchValueStory : public ::testing::TestWithParam<ValueStory> {};
 TEST_P(AnswerWatchValueStory, ReportsEachChangeOfTheMissingValuesOnce) {
     const Clock::time_point start = Clock::now();
     AnswerWatch watch;
-    watch.watchValues((1u << kSpeed) | (1u << kFlaps));
-    for (const ValueEvent& e : GetParam().events) {
-        Clock::time_point at = start + std::chrono::milliseconds(e.ms);
-        if (e.value >= 0) {
-            watch.answered(at, e.value);
+    watch.watchValues(valuesNamed("SF"));
+    std::istringstream calls(GetParam().calls);
+    for (std::string call; calls >> call;) {
+        const size_t equals = call.find('=');
+        Clock::time_point at =
+            start + std::chrono::milliseconds(std::stol(call.substr(1, equals - 1)));
+        if (call[0] != 'q') {
+            watch.answered(at, call[0] == 'S' ? kSpeed : call[0] == 'F' ? kFlaps : 5);
             continue;
         }
         watch.querying(at);
         const bool changed = watch.valuesChanged(at);
-        EXPECT_EQ(changed, e.missing >= 0) << "query at " << e.ms << " ms";
-        if (changed) {
-            EXPECT_EQ(watch.missingValues(), static_cast<AnswerWatch::ValueSet>(e.missing))
-                << "query at " << e.ms << " ms";
+        EXPECT_EQ(changed, equals != std::string::npos) << call;
+        if (changed && equals != std::string::npos) {
+            EXPECT_EQ(watch.missingValues(), valuesNamed(call.substr(equals + 1))) << call;
         }
     }
 }
