@@ -21,6 +21,23 @@ struct Process::Handles {
     std::thread debugger;
     std::atomic<bool> quit{false};
     bool killed = false;  // ended by us: no exit status of its own
+
+    // Ends the debugger thread and closes the handles. A process that still
+    // runs ends with them: as Windows has it, with the thread that debugs
+    // it, and with the job's last handle. The debugger has taken every
+    // output text of an ended process: each held its thread until answered.
+    void release() {
+        quit = true;
+        if (debugger.joinable()) {
+            debugger.join();
+        }
+        for (HANDLE* handle : {&process, &job}) {
+            if (*handle != nullptr) {
+                CloseHandle(*handle);
+                *handle = nullptr;
+            }
+        }
+    }
 };
 
 namespace {
@@ -241,7 +258,7 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     CloseHandle(start.hStdOutput);
     CloseHandle(start.hStdError);
     if (!started) {
-        kill();  // ends the debugger thread
+        handles_->release();
         return;
     }
     handles_->job = killingJob();
@@ -266,18 +283,7 @@ bool Process::ended() {
     if (!handles_->killed && GetExitCodeProcess(handles_->process, &code)) {
         exitStatus_ = static_cast<int>(code);
     }
-    // The debugger has its last events still to take: the output texts come
-    // before the end of the process.
-    handles_->quit = true;
-    if (handles_->debugger.joinable()) {
-        handles_->debugger.join();
-    }
-    CloseHandle(handles_->process);
-    handles_->process = nullptr;
-    if (handles_->job != nullptr) {
-        CloseHandle(handles_->job);
-        handles_->job = nullptr;
-    }
+    handles_->release();
     pid_ = -1;
     return true;
 }
@@ -293,22 +299,8 @@ void Process::kill() {
         handles_->killed = true;
         TerminateProcess(handles_->process, 1);
         WaitForSingleObject(handles_->process, kEndMs);
-        ended();
     }
-    // A process that never started, or one that would not end: the debugger
-    // thread ends, and with it, as Windows has it, the process it debugs.
-    handles_->quit = true;
-    if (handles_->debugger.joinable()) {
-        handles_->debugger.join();
-    }
-    if (handles_->process != nullptr) {
-        CloseHandle(handles_->process);
-        handles_->process = nullptr;
-    }
-    if (handles_->job != nullptr) {
-        CloseHandle(handles_->job);
-        handles_->job = nullptr;
-    }
+    handles_->release();
     pid_ = -1;
 }
 
