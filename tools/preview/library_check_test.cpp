@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "device/direct_output_loader.h"
+#include "platform/registry.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -76,22 +79,6 @@ class LibraryCheck : public ::testing::Test {
             RegCloseKey(key);
         }
     }
-    // What the registry holds for the program: whether the key is there, and
-    // its value.
-    std::vector<std::string> registryState() const {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Saitek\\DirectOutput", 0, KEY_READ,
-                          &key) != ERROR_SUCCESS) {
-            return {};
-        }
-        char value[1024] = {};
-        DWORD size = sizeof value - 1;
-        RegQueryValueExA(key, "DirectOutputX86", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
-                         &size);
-        RegCloseKey(key);
-        return {"key", value};
-    }
-
     platform::LocalMachineOverride override_;
 #else
     fs::path key() const {
@@ -107,15 +94,20 @@ class LibraryCheck : public ::testing::Test {
             std::ofstream(key() / "DirectOutputX86") << value << "\n";
         }
     }
-    // The stand-in's files.
-    std::vector<std::string> registryState() const {
-        std::vector<std::string> found;
-        for (const auto& entry : fs::recursive_directory_iterator(root_)) {
-            found.push_back(entry.path().string());
-        }
-        return found;
-    }
 #endif
+    // The entry as the program reads it: whether the key is there, and the
+    // value's bytes.
+    std::wstring registryState() const {
+        platform::RegistryKey key;
+        if (!key.open(kDirectOutputKey)) {
+            return L"no key";
+        }
+        wchar_t value[1024] = {};
+        uint32_t size = sizeof value - sizeof(wchar_t);
+        key.queryValue(kDirectOutputValue, value, &size);
+        key.close();
+        return value;
+    }
 
     fs::path root_;
 };
@@ -205,7 +197,7 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
     for (const auto& c : cases) {
         setVariable(kVariable, c.variable);
         registry(c.keyPresent, c.value);
-        const std::vector<std::string> before = registryState();
+        const std::wstring before = registryState();
         const std::string report = checkDisplayLibrary();
         EXPECT_EQ(report.rfind("Display library:\n", 0), 0u) << c.label;
         for (const std::string& text : c.told) {
