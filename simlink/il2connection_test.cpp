@@ -460,10 +460,10 @@ TEST(IL2Connection, WatchedValuesAreJudgedOnceABatch) {
     };
     ::testing::internal::CaptureStdout();
     // The aircraft's name answers; both watched values stop for over a second.
-    for (int batch = 0; batch < 7; ++batch) {
+    for (int batch = 0; batch < 12; ++batch) {
         connection.beginBatch();
         ask("R/22", "A/22\\Yak-1");
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     connection.beginBatch();
     ask("R/30", "A/30\\250");
