@@ -1,4 +1,5 @@
-# flightmfd_test(<name> SOURCES <files...> LIBRARIES <targets...>)
+# flightmfd_test(<name> SOURCES <files...> LIBRARIES <targets...>
+#                [DISCOVERY <options of flightmfd_discover_tests...>])
 # One GoogleTest executable, registered with CTest test by test. The Windows
 # builds list and run their tests under Wine (the toolchain's emulator).
 
@@ -18,12 +19,22 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 function(flightmfd_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES;DISCOVERY")
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gmock GTest::gtest_main)
+  flightmfd_discover_tests(${name} ${arg_DISCOVERY})
+endfunction()
+
+# flightmfd_discover_tests(<name> [TEST_FILTER <filter>] [TEST_LIST <variable>]
+#                          [PROPERTIES <test properties...>])
+# Registers the tests of <name>, or those that the filter picks, where tests
+# run here; each may take 120 s.
+function(flightmfd_discover_tests name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PROPERTIES")
   if(flightmfd_tests_run)
     # Under Wine the first listing also makes the build's Wine prefix, which
     # takes a minute or more on a busy machine.
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 300 PROPERTIES TIMEOUT 120)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 300 ${arg_UNPARSED_ARGUMENTS}
+                         PROPERTIES TIMEOUT 120 ${arg_PROPERTIES})
   endif()
 endfunction()

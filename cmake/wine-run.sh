@@ -18,6 +18,11 @@ export WINEPREFIX="$prefix" WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES-mscoree,mshtml=}"
 unset DISPLAY WAYLAND_DISPLAY
+# Wine takes the ANSI code page from the locale. One that the build made for
+# its tests (tests/CMakeLists.txt) is in the build folder, beside the prefix.
+if [ -n "${LC_ALL:-}" ] && [ -d "$prefix/../locale/$LC_ALL" ]; then
+    export LOCPATH="$prefix/../locale"
+fi
 # A prefix made before wine32 was installed fails at every start ("could not
 # load kernel32.dll"), so .ready holds the install it was made with.
 install=$(dpkg-query -W -f '${Package}:${Architecture}=${Version} ' wine64 'wine32:i386' 2>/dev/null || true)

@@ -48,6 +48,9 @@ TEST(IL2Display, LineTexts) {
          "IAS 62.1 mph"},
         {"speedometer_indicated", "IAS", "kn", "", nullptr, 0.0f, "IAS 0.0 kn"},
         {"altimeter", "ALT", "km", "", &IL2Data::altimeter, 1500.0f, "ALT 1.5 km"},
+        // On a rounding edge: narrowed to single precision, 0.15 is
+        // 0.150000006; kept in the x87 unit's excess precision it is below.
+        {"altimeter", "ALT", "km", "", &IL2Data::altimeter, 150.0f, "ALT 0.2 km"},
         {"altimeter", "ALT", "none", "", &IL2Data::altimeter, 1500.0f, "ALT -1.0"},
         {"altimeter", "ALT", "", "", nullptr, 0.0f, "ALT 0.0 m"},
         {"flaps", "FLP", "", "%", &IL2Data::flaps, 0.25f, "FLP 0.25 %"},

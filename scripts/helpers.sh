@@ -54,24 +54,3 @@ wait_for() {  # seconds file pattern
         sleep 0.5
     done
 }
-
-# Waits up to `seconds` for a file to hold each of the lines, whole, while
-# the program `pid` runs; fails when the time is up or the program ended.
-wait_for_lines() {  # seconds pid file line...
-    local deadline=$((SECONDS + $1)) pid=$2 file=$3 line
-    shift 3
-    for line in "$@"; do
-        until grep -Fqx -- "$line" "$file" 2>/dev/null; do
-            if ((SECONDS >= deadline)) || ! kill -0 "$pid" 2>/dev/null; then
-                return 1
-            fi
-            sleep 0.5
-        done
-    done
-}
-
-# Ends a program started in the background, if it still runs.
-end_program() {  # pid
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}

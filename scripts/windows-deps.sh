@@ -2,7 +2,8 @@
 # Installs the Debian packages that the Windows cross-build needs, when
 # missing: the mingw-w64 compilers (posix thread model), Wine (with 32-bit
 # Wine, wine32:i386, where this machine runs 32-bit code), tmux (a console for
-# the programs under Wine) and the GoogleTest sources. scripts/windows-build.sh
+# the programs under Wine), the GoogleTest sources and the locales (the
+# double-byte test's zh_CN.UTF-8, made by the build). scripts/windows-build.sh
 # builds expat and GoogleTest with them. A second run finds everything in
 # place and returns within a second or two. Works as root or through sudo,
 # with or without a terminal.
@@ -10,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-    wine wine64 tmux googletest dpkg-dev
+    wine wine64 tmux googletest dpkg-dev locales
 
 # 32-bit Wine runs the release build; the probe needs the assembler and the
 # linker that came with the compilers above.

@@ -76,6 +76,7 @@ IL2Connection::~IL2Connection() {
 
 void IL2Connection::beginBatch() {
     mayConnectAnew_ = true;
+    batchBegins_ = true;
 }
 
 int IL2Connection::sendData(const char* data, int length) {
@@ -196,9 +197,13 @@ void IL2Connection::queryGoesOut() {
     if (answers_.querying(now)) {
         printSilent();
     }
-    if (answers_.valuesChanged(now)) {
+    // Once a batch, before its first query: later in the batch the answers to
+    // its first queries come back while the rest still go out, and a value
+    // whose answer is on its way would be named as missing.
+    if (batchBegins_ && answers_.valuesChanged(now)) {
         printMissingValues();
     }
+    batchBegins_ = false;
 }
 
 void IL2Connection::peerUnreachable() {

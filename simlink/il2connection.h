@@ -46,7 +46,8 @@ class IL2Connection {
     void watchValues(AnswerWatch::ValueSet values) { answers_.watchValues(values); }
 
     // A batch of queries begins: the sends that follow may connect the
-    // socket anew once more. Sender thread only.
+    // socket anew once more, and the first of them judges which watched
+    // values went unanswered. Sender thread only.
     void beginBatch();
     // Sends `length` bytes as one datagram and returns the count sent (0 when
     // the simulator or the network is not there to take it; the query is
@@ -91,10 +92,12 @@ class IL2Connection {
     // Kept only for the console line that says the simulator does not answer.
     char address_[16] = {};
     uint16_t port_;
-    // The sender thread's own: whether this batch may still connect anew, and
-    // whether the socket is connected (a failed new connection leaves it
-    // without a peer on POSIX, where a send would then fail for good).
+    // The sender thread's own: whether this batch may still connect anew,
+    // whether its first query is still to go out, and whether the socket is
+    // connected (a failed new connection leaves it without a peer on POSIX,
+    // where a send would then fail for good).
     bool mayConnectAnew_ = true;
+    bool batchBegins_ = true;
     bool connected_ = true;
     // Both threads change the state; the change and its line happen under
     // the mutex.

@@ -444,6 +444,36 @@ TEST(IL2Connection, OnlyTheSimulatorIsHeardWhileTheSocketHasNoPeer) {
               "Simulator answering again\n");
 }
 
+// Within a batch, the answers to its first queries come back while the rest
+// still go out: values that answer again in one batch get one line, not a
+// line for each that is still on its way.
+TEST(IL2Connection, WatchedValuesAreJudgedOnceABatch) {
+    FakeSockets sockets;
+    IL2Connection connection("127.0.0.1", 20010, sockets);
+    const AnswerWatch::ValueSet both = valueBit(*flightValueNamed("speedometer_indicated")) |
+                                       valueBit(*flightValueNamed("altimeter"));
+    connection.watchValues(both);
+    auto ask = [&](const char* query, const char* answer) {
+        connection.sendData(query, 4);
+        sockets.datagrams = {{kOk, answer}};
+        receiveOne(connection);
+    };
+    ::testing::internal::CaptureStdout();
+    // The aircraft's name answers; both watched values stop for over a second.
+    for (int batch = 0; batch < 12; ++batch) {
+        connection.beginBatch();
+        ask("R/22", "A/22\\Yak-1");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    connection.beginBatch();
+    ask("R/30", "A/30\\250");
+    ask("R/40", "A/40\\1000");
+    connection.beginBatch();
+    connection.sendData("R/22", 4);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              missingValuesLine(both) + "\nAll shown values answering again\n");
+}
+
 TEST(IL2Connection, AReceiveThatFindsNoNetworkWaitsBeforeTheNext) {
     // Such a report may come at once, again and again, for as long as the
     // network is down; without a pause the receiver would take a whole core.

@@ -28,7 +28,17 @@ TEST_F(DisplayLibraryTest, TheVariableAloneNamesTheLibrary) {
         }
         return shownText(0, 0) == "IAS 250.0 kmph";
     })) << record();
-    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n");
+    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " + virtualDisplayPath() + "\n");
+}
+
+// A path copied from Explorer comes in double quotes, which the program takes off.
+TEST_F(DisplayLibraryTest, TheVariableMayNameItInDoubleQuotes) {
+    environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = "\"" + virtualDisplayPath() + "\"";
+    UdpEndpoint peer(0);
+    writeConfig(configXml("127.0.0.1", std::to_string(peer.port()), {}));
+    start();
+    EXPECT_TRUE(waitForOutput("Initialization MFD OK\n")) << program().output();
+    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " + virtualDisplayPath() + "\n");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/process.h"
 #include "tests/support/system_fixture.h"
 #include "tools/flightmfd_sim/answers.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
@@ -113,7 +114,7 @@ TEST_F(DisplayTest, FailingSetStringIsReportedAndRetried) {
                out.find("setString failed. error : -2147467263\n", first + 1) != std::string::npos;
     }));
     EXPECT_NE(debugOutput().find("SetString returned hr = 80004001\n"), std::string::npos);
-    EXPECT_EQ(exitStatus(0.2), -1) << "the program must go on";
+    EXPECT_TRUE(stillRunsAfter(0.2)) << "the program must go on";
 }
 
 struct DeviceFailure {
@@ -122,7 +123,7 @@ struct DeviceFailure {
     // Null: FLIGHTMFD_DISPLAY_LIBRARY names the virtual display. Else the
     // registry names this library ("": no entry) and the variable is cleared.
     const char* registered;
-    const char* expectedOutput;  // the last console line
+    const char* expectedOutput;  // the console line that the end brings
     const char* expectedDebug;   // a text the debugger output contains
 };
 
@@ -143,10 +144,13 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
         registerLibrary(c.registered);
     }
     startWith({{"altimeter", ""}});
-    EXPECT_EQ(exitStatus(), 255);
-    std::vector<std::string> lines = splitLines(program().output());
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back() + "\n", c.expectedOutput) << program().output();
+    EXPECT_EQ(exitStatus(), platform::kExitFailureStatus);
+    // A worker thread, started before the display, may print its first line
+    // after it, or under Wine a part of that line as the process ends.
+    const std::string output = program().output();
+    EXPECT_NE(("\n" + output).find("\n" + std::string(c.expectedOutput)), std::string::npos)
+        << output;
+    EXPECT_EQ(output.find("Initialization MFD OK"), std::string::npos) << output;
     EXPECT_NE(debugOutput().find(c.expectedDebug), std::string::npos) << debugOutput();
     EXPECT_EQ(record().find("SetString"), std::string::npos);
 }

@@ -4,7 +4,6 @@
 // 127.0.0.1 or in network namespaces of the test's own; the network's
 // failures are injected from outside the program.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <cerrno>
 #include <chrono>
@@ -16,8 +15,13 @@
 #include <vector>
 
 #include "tests/support/simulator_process.h"
-#include "tests/support/split_network.h"
 #include "tests/support/system_fixture.h"
+
+#ifndef _WIN32
+#include <signal.h>
+
+#include "tests/support/split_network.h"
+#endif
 
 namespace testsupport {
 namespace {
@@ -86,10 +90,14 @@ TEST_F(LinkFaultTest, ASilentSimulatorIsReportedOnceAfterASecondAndValuesFlowAft
     EXPECT_TRUE(waitForNewValue(stale)) << "still " << stale.value_or("nothing");
     EXPECT_EQ(stateLines(), (std::vector<std::string>{kSilent, kAgain}));
     EXPECT_EQ(program().errors(), "");
-    EXPECT_EQ(exitStatus(0.2), -1) << "the program must still run";
+    EXPECT_TRUE(stillRunsAfter(0.2)) << "the program must still run";
 }
 
 TEST_F(LinkFaultTest, ALostNetworkIsReportedLikeAnAbsentSimulatorAndPollingGoesOn) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the network's failures come from a library preloaded into the program, "
+                    "which Windows cannot do";
+#else
     SimulatorProcess simulator({});
     // From 1 s after the program's first send or receive, both fail for a
     // second with "network unreachable"; from 3 s, for a second with "host
@@ -111,12 +119,16 @@ TEST_F(LinkFaultTest, ALostNetworkIsReportedLikeAnAbsentSimulatorAndPollingGoesO
     EXPECT_TRUE(waitForNewValue(shown)) << "still " << shown.value_or("nothing");
     EXPECT_EQ(stateLines(), expected) << program().output();
     EXPECT_EQ(program().errors(), "");
-    EXPECT_EQ(exitStatus(0.2), -1) << "the program must still run";
+    EXPECT_TRUE(stillRunsAfter(0.2)) << "the program must still run";
+#endif
 }
 
 TEST_F(LinkFaultTest, AProgramStoppedForAWhileSeesNoSilence) {
     // A laptop's sleep, a debugger's stop or a paused virtual machine stop
     // the program, not the simulator, which answers all along.
+#ifdef _WIN32
+    GTEST_SKIP() << "the program is stopped and continued by signals, which Windows has not";
+#else
     SimulatorProcess simulator({});
     startAgainst(simulator);
     ASSERT_TRUE(waitForNewValue(std::nullopt)) << program().output();
@@ -130,18 +142,22 @@ TEST_F(LinkFaultTest, AProgramStoppedForAWhileSeesNoSilence) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     EXPECT_EQ(stateLines(), std::vector<std::string>{}) << program().output();
     EXPECT_EQ(program().errors(), "");
-    EXPECT_EQ(exitStatus(0.2), -1) << "the program must still run";
+    EXPECT_TRUE(stillRunsAfter(0.2)) << "the program must still run";
+#endif
 }
 
 TEST_F(LinkFaultTest, ANetworkBackWithAnotherAddressCarriesValuesAgain) {
     // A Wi-Fi that rejoins with a new lease, another network, a VPN: the
     // address that the program's socket used is gone, another one is there.
+#ifdef _WIN32
+    GTEST_SKIP() << "the networks are Linux network namespaces, which Windows has not";
+#else
     const std::string unavailable = SplitNetwork::unavailable();
     if (!unavailable.empty()) {
         GTEST_SKIP() << unavailable;
     }
     SplitNetwork network;
-    startThrough("/usr/bin/unshare", SplitNetwork::waitingCommand(FLIGHTMFD_PATH));
+    startThrough("/usr/bin/unshare", SplitNetwork::waitingCommand(flightmfdPath()));
     ASSERT_EQ(network.join(program().pid()), "");
     writeConfig(configXml(SplitNetwork::kSimulatorAddress, std::to_string(network.simulatorPort()),
                           {{"speedometer_indicated", "prefix=\"IAS\""}}));
@@ -173,7 +189,8 @@ TEST_F(LinkFaultTest, ANetworkBackWithAnotherAddressCarriesValuesAgain) {
     EXPECT_EQ(network.lastQuerySource(), "10.9.0.3");
     EXPECT_EQ(stateLines(), std::vector<std::string>{}) << program().output();
     EXPECT_EQ(program().errors(), "");
-    EXPECT_EQ(exitStatus(0.2), -1) << "the program must still run";
+    EXPECT_TRUE(stillRunsAfter(0.2)) << "the program must still run";
+#endif
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "config/configuration.h"
 #include "config/xml_reader.h"
 #include "display/flight_values.h"
+#include "platform/process.h"
+#include "platform/sockets.h"
 #include "simlink/il2connection.h"
 #include "tests/support/system_fixture.h"
 #include "tools/flightmfd_sim/answers.h"
@@ -64,7 +66,7 @@ TEST_F(LinkTest, StartupLinesComeInTheirOrder) {
     std::string port = std::to_string(peer_.port());
     std::string pid = std::to_string(program().pid());
     const std::vector<std::string> mainLines = {
-        "main : \\[pid : " + pid + "\\] \\[tid : " + pid + "\\]",
+        "main : \\[pid : " + pid + "\\] \\[tid : (\\d+)\\]",
         "il2IPAddress : 127\\.0\\.0\\.1, il2Port : " + port,
         "Socket connected to server \\[127\\.0\\.0\\.1 : " + port + "\\]",
         "askDataThread started : \\[tid : (\\d+)\\]",
@@ -81,11 +83,15 @@ TEST_F(LinkTest, StartupLinesComeInTheirOrder) {
         std::smatch match;
         if (next < mainLines.size() && std::regex_match(line, match, std::regex(mainLines[next]))) {
             if (match.size() > 1) {
-                // The thread's own line carries the same id, a task of this process.
-                std::string name = line.substr(0, line.find(" started"));
-                EXPECT_NE(program().output().find(name + " : [tid : " + match[1].str() + "]"),
-                          std::string::npos);
-                EXPECT_TRUE(std::filesystem::exists("/proc/" + pid + "/task/" + match[1].str()));
+                // Each id is that of a thread of this process; a worker's own
+                // line carries the id that the main thread printed for it.
+                EXPECT_TRUE(program().ownsThread(std::stol(match[1].str()))) << line;
+                const size_t started = line.find(" started");
+                if (started != std::string::npos) {
+                    EXPECT_NE(program().output().find(line.substr(0, started) +
+                                                      " : [tid : " + match[1].str() + "]"),
+                              std::string::npos);
+                }
             }
             ++next;
         }
@@ -128,7 +134,7 @@ TEST_F(LinkTest, AnswersAreTakenInArrivalOrder) {
             return burst;
         },
         [&] { return shownText(0, 0) == "IAS 50.0 kmph"; }));
-    EXPECT_EQ(exitStatus(0.5), -1) << "the program must still run";
+    EXPECT_TRUE(stillRunsAfter(0.5)) << "the program must still run";
 }
 
 TEST_F(LinkTest, PortAbove32767IsPrintedUnsigned) {
@@ -161,7 +167,7 @@ TEST_F(LinkTest, ValuesFlowOnceTheSimulatorStartsAndAfterItRestarts) {
             << "value " << value;
         // The simulator goes away; the program keeps polling a closed port.
     }
-    EXPECT_EQ(exitStatus(0.5), -1) << program().errors();
+    EXPECT_TRUE(stillRunsAfter(0.5)) << program().errors();
     EXPECT_EQ(program().errors(), "");
 }
 
@@ -198,7 +204,7 @@ TEST_P(FatalStartTest, EndsWithItsMessage) {
         writeConfig(c.config);
     }
     start();
-    EXPECT_EQ(exitStatus(), 255);
+    EXPECT_EQ(exitStatus(), platform::kExitFailureStatus);
     EXPECT_EQ(program().errors(), c.expectedError + "\n");
     EXPECT_EQ(program().output().find("Socket connected"), std::string::npos);
 }
@@ -211,8 +217,9 @@ INSTANTIATE_TEST_SUITE_P(
         FatalStart{"AddressTooLong", "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
                    addressTooLongMessage("127.000.000.0001")},
         FatalStart{"NoPort", "<c><il2host ipAddress=\"127.0.0.1\"/></c>", noPortMessage()},
-        FatalStart{"HostName", "<c><il2host ipAddress=\"localhost\" port=\"1\"/></c>",
-                   cannotResolveMessage("localhost", 1)},
+        FatalStart{
+            "HostName", "<c><il2host ipAddress=\"localhost\" port=\"1\"/></c>",
+            cannotResolveMessage("localhost", platform::systemSockets().hostNotFoundError())},
         FatalStart{"NoHost", "<c/>", noPortMessage()}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -223,17 +230,24 @@ TEST_F(SystemTest, MissingConfigNamesTheFolderAndAHiddenTextExtension) {
             writeFile(folder_.file(std::string(kConfigFileName) + ".txt"), "<flightmfd/>");
         }
         start();
-        EXPECT_EQ(exitStatus(), 255);
+        EXPECT_EQ(exitStatus(), platform::kExitFailureStatus);
         EXPECT_EQ(program().errors(),
                   cannotOpenConfigMessage("No such file or directory", folder, textFile) + "\n");
     }
 }
 
-TEST_F(SystemTest, UnreadableConfigIsAReadError) {
+// POSIX opens a folder and fails at its first read; Windows does not open one.
+TEST_F(SystemTest, AFolderInPlaceOfTheConfigEndsTheProgram) {
     std::filesystem::create_directory(folder_.file(kConfigFileName));
     start();
-    EXPECT_EQ(exitStatus(), 255);
-    EXPECT_EQ(program().errors(), std::string(kReadErrorMessage) + "\n");
+    EXPECT_EQ(exitStatus(), platform::kExitFailureStatus);
+#ifdef _WIN32
+    const std::string expected = cannotOpenConfigMessage(
+        "Permission denied", std::filesystem::canonical(folder_.path()).string(), false);
+#else
+    const std::string expected = kReadErrorMessage;
+#endif
+    EXPECT_EQ(program().errors(), expected + "\n");
 }
 
 }  // namespace

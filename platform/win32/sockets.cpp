@@ -29,6 +29,33 @@ Transfer failure() {
     return {transferStatusOf(recordError()), -1};
 }
 
+// Waits until the socket has a datagram or an error to receive; false, with
+// the error recorded, when the wait fails (the socket was closed) or outlasts
+// the socket's receive time-out. Wine never wakes a receive that was waiting
+// when a closed port was reported, not even for the datagrams that come
+// later; each wait here is bounded, so that the next one sees them.
+bool waitForDatagram(SOCKET s) {
+    constexpr long kWaitUs = 200000;
+    DWORD timeoutMs = 0;
+    int size = sizeof timeoutMs;
+    getsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&timeoutMs), &size);
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(s, &readable);
+        timeval bound = {0, kWaitUs};
+        const int ready = select(0, &readable, nullptr, nullptr, &bound);
+        if (ready != 0) {
+            return ready != SOCKET_ERROR;
+        }
+        if (timeoutMs != 0 && GetTickCount64() - start >= timeoutMs) {
+            WSASetLastError(WSAETIMEDOUT);
+            return false;
+        }
+    }
+}
+
 // Windows Sockets 2.2. Stateless apart from each thread's last error; one
 // instance for the process, never destroyed.
 class WinsockApi : public SocketApi {
@@ -98,6 +125,9 @@ class WinsockApi : public SocketApi {
     Transfer receive(SocketHandle s, char* buffer, int capacity, SocketPeer* from) override {
         // A datagram longer than `capacity` fails with WSAEMSGSIZE; its
         // first bytes are in the buffer, the rest is lost.
+        if (!waitForDatagram(static_cast<SOCKET>(s))) {
+            return failure();
+        }
         sockaddr_in sender{};
         int senderLength = sizeof sender;
         int count = ::recvfrom(static_cast<SOCKET>(s), buffer, capacity, 0,

@@ -11,14 +11,14 @@ namespace testsupport {
 namespace fs = std::filesystem;
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(fs::u8path(path), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
 void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
+    std::ofstream(fs::u8path(path), std::ios::binary) << text;
 }
 
 std::vector<std::string> splitLines(const std::string& text) {

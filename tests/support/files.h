@@ -5,6 +5,8 @@
 
 namespace testsupport {
 
+// Paths are UTF-8 here, on Windows too.
+
 // The whole file; "" when it cannot be read.
 std::string readFile(const std::string& path);
 // Replaces the file's contents with `text`, byte for byte.

@@ -5,19 +5,15 @@
 
 namespace testsupport {
 
-Process::~Process() {
-    kill();
-}
-
 bool Process::running() {
     return pid_ > 0 && !ended();
 }
 
 bool Process::waitForExit(double seconds, int* status) {
-    if (!waitUntil(seconds, [&] { return !running(); }) || exitStatus_ < 0) {
+    if (!waitUntil(seconds, [&] { return !running(); }) || !exitStatus_) {
         return false;
     }
-    *status = exitStatus_;
+    *status = *exitStatus_;
     return true;
 }
 
@@ -30,11 +26,11 @@ void Process::stop() {
 }
 
 std::string Process::output() const {
-    return readFile(outputPath_);
+    return asText(readFile(outputPath_));
 }
 
 std::string Process::errors() const {
-    return readFile(errorPath_);
+    return asText(readFile(errorPath_));
 }
 
 }  // namespace testsupport

@@ -6,9 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 extern char** environ;
 
 namespace testsupport {
+
+struct Process::Handles {};
+
 namespace {
 
 std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& changes) {
@@ -30,6 +35,11 @@ std::vector<std::string> mergedEnvironment(const std::map<std::string, std::stri
     return strings;
 }
 
+// The exit status of a process that ended by itself; none after a signal.
+std::optional<int> statusOf(int raw) {
+    return WIFEXITED(raw) ? std::optional<int>(WEXITSTATUS(raw)) : std::nullopt;
+}
+
 std::vector<char*> pointersTo(std::vector<std::string>& strings) {
     std::vector<char*> pointers;
     for (std::string& s : strings) {
@@ -40,6 +50,10 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
 }
 
 }  // namespace
+
+Process::~Process() {
+    kill();
+}
 
 Process::Process(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& folder, const std::string& name,
@@ -84,7 +98,7 @@ bool Process::ended() {
         return false;
     }
     pid_ = -1;
-    exitStatus_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    exitStatus_ = statusOf(raw);
     return true;
 }
 
@@ -98,9 +112,25 @@ void Process::kill() {
         ::kill(pid_, SIGKILL);
         int raw = 0;
         waitpid(pid_, &raw, 0);
-        exitStatus_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        exitStatus_ = statusOf(raw);
         pid_ = -1;
     }
+}
+
+bool Process::ownsThread(long id) const {
+    return std::filesystem::exists("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(id));
+}
+
+std::string Process::asText(std::string bytes) {
+    return bytes;
+}
+
+std::string programUnderTest(const std::string& file) {
+    return file;
+}
+
+std::string noDoubleByteCodePage() {
+    return "POSIX programs have no ANSI code page: their text is UTF-8";
 }
 
 }  // namespace testsupport

@@ -15,7 +15,7 @@ std::string configXml(const std::string& host, const std::string& port,
 }
 
 SystemTest::SystemTest() {
-    environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = VIRTUALMFD_PATH;
+    environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = virtualDisplayPath();
     // Never the machine's own registry stand-in, whatever it holds.
     environment_["FLIGHTMFD_REGISTRY"] = folder_.file("registry");
     environment_["FLIGHTMFD_DEBUG_OUTPUT"] = folder_.file("debug.txt");
@@ -26,13 +26,11 @@ SystemTest::SystemTest() {
 void SystemTest::registerLibrary(const std::string& path) {
     // Empty is as if not set, whatever the test's own environment holds.
     environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = "";
-    if (!path.empty()) {
-        writeRegistryEntry(folder_.file("registry"), path + "\n");
-    }
+    registryEntry_ = std::make_unique<RegistryEntry>(folder_.file("registry"), path);
 }
 
 void SystemTest::start() {
-    startThrough(FLIGHTMFD_PATH, {});
+    startThrough(flightmfdPath(), {});
 }
 
 void SystemTest::startThrough(const std::string& command,
@@ -41,9 +39,13 @@ void SystemTest::startThrough(const std::string& command,
                                               environment_);
 }
 
-int SystemTest::exitStatus(double seconds) {
-    int status = -1;
-    return program_->waitForExit(seconds, &status) ? status : -1;
+std::optional<int> SystemTest::exitStatus(double seconds) {
+    int status = 0;
+    return program_->waitForExit(seconds, &status) ? std::optional<int>(status) : std::nullopt;
+}
+
+bool SystemTest::stillRunsAfter(double seconds) {
+    return !waitUntil(seconds, [&] { return !program_->running(); });
 }
 
 std::optional<std::string> SystemTest::shownText(int page, int line) const {

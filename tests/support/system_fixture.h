@@ -10,6 +10,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/files.h"
+#include "tests/support/registry_entry.h"
 #include "tests/support/wait_until.h"
 
 namespace testsupport {
@@ -23,16 +24,30 @@ struct Line {
 std::string configXml(const std::string& host, const std::string& port,
                       const std::vector<Line>& lines);
 
-// Runs build/bin/flightmfd in a folder of its own, with
+// The programs under test, where programUnderTest finds them.
+inline std::string flightmfdPath() {
+    return programUnderTest(FLIGHTMFD_PATH);
+}
+inline std::string virtualDisplayPath() {
+    return programUnderTest(VIRTUALMFD_PATH);
+}
+inline std::string simulatorPath() {
+    return programUnderTest(FLIGHTMFD_SIM_PATH);
+}
+inline std::string previewPath() {
+    return programUnderTest(FLIGHTMFD_PREVIEW_PATH);
+}
+
+// Runs the program (build/bin/flightmfd) in a folder of its own, with
 // FLIGHTMFD_DISPLAY_LIBRARY naming the virtual display, which records every
-// call. The registry stand-in there holds no entry.
+// call. The POSIX registry stand-in there holds no entry.
 class SystemTest : public ::testing::Test {
   protected:
     SystemTest();
 
     void writeConfig(const std::string& xml) { writeFile(folder_.file("config.xml"), xml); }
     // For the tests of the registry: FLIGHTMFD_DISPLAY_LIBRARY is cleared, and
-    // the registry stand-in names `path` ("": no entry).
+    // the registry names `path` ("": no entry) until the test ends.
     void registerLibrary(const std::string& path);
     void start();
     // Starts `command` with `arguments` in place of the program, in the
@@ -40,8 +55,10 @@ class SystemTest : public ::testing::Test {
     void startThrough(const std::string& command, const std::vector<std::string>& arguments);
     ChildProcess& program() { return *program_; }
 
-    // Exit status after the program ended by itself within `seconds`, else -1.
-    int exitStatus(double seconds = 10);
+    // The exit status once the program has ended by itself within `seconds`.
+    std::optional<int> exitStatus(double seconds = 10);
+    // True when the program still runs `seconds` from now.
+    bool stillRunsAfter(double seconds);
 
     std::string record() const { return readFile(folder_.file("record.txt")); }
     std::vector<std::string> recordLines() const { return splitLines(record()); }
@@ -53,6 +70,7 @@ class SystemTest : public ::testing::Test {
 
     TempFolder folder_;
     std::map<std::string, std::string> environment_;
+    std::unique_ptr<RegistryEntry> registryEntry_;
     std::unique_ptr<ChildProcess> program_;
 };
 

@@ -8,28 +8,82 @@
 #include <string>
 #include <vector>
 
+#include "device/direct_output_loader.h"
+#include "platform/registry.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/local_machine_override.h"
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
 
 const char kVariable[] = "FLIGHTMFD_DISPLAY_LIBRARY";
 
-// A registry stand-in of the test's own, named by FLIGHTMFD_REGISTRY.
+fs::path registryRoot() {
+    return fs::temp_directory_path() / "flightmfd-library-check";
+}
+
+void setVariable(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value != nullptr ? value : "");  // "" removes it
+#else
+    if (value != nullptr) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+#endif
+}
+
+// A registry of the test's own: on POSIX the stand-in in a folder that
+// FLIGHTMFD_REGISTRY names, on Windows HKEY_LOCAL_MACHINE redirected for this
+// process alone.
 class LibraryCheck : public ::testing::Test {
   protected:
-    LibraryCheck() : root_(fs::temp_directory_path() / "flightmfd-library-check") {
+    LibraryCheck() : root_(registryRoot()) {
         fs::remove_all(root_);
         fs::create_directories(root_);
-        setenv("FLIGHTMFD_REGISTRY", root_.c_str(), 1);
-        setenv("VIRTUALMFD_VIEW", "0", 1);
-        unsetenv("VIRTUALMFD_RECORD");
+#ifndef _WIN32
+        setVariable("FLIGHTMFD_REGISTRY", root_.c_str());
+#endif
+        setVariable("VIRTUALMFD_VIEW", "0");
+        setVariable("VIRTUALMFD_RECORD", nullptr);
     }
     ~LibraryCheck() override {
-        unsetenv(kVariable);
+        setVariable(kVariable, nullptr);
         fs::remove_all(root_);
     }
 
-    fs::path key() const { return root_ / "HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput"; }
+#ifdef _WIN32
+    void SetUp() override {
+        ASSERT_TRUE(override_.active());
+    }
+
+    // Removes the key, or makes it, with the value when one is given.
+    void registry(bool keyPresent, const std::string& value) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Saitek");
+        HKEY key;
+        if (keyPresent &&
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Saitek\\DirectOutput", 0, nullptr, 0,
+                            KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+            const std::wstring text(value.begin(), value.end());
+            if (!text.empty()) {
+                RegSetValueExW(key, L"DirectOutputX86", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(text.c_str()),
+                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+            }
+            RegCloseKey(key);
+        }
+    }
+    platform::LocalMachineOverride override_;
+#else
+    fs::path key() const {
+        return root_ / "HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput";
+    }
     // Removes the key, or makes it, with the value when one is given.
     void registry(bool keyPresent, const std::string& value) {
         fs::remove_all(root_ / "HKEY_LOCAL_MACHINE");
@@ -40,16 +94,41 @@ class LibraryCheck : public ::testing::Test {
             std::ofstream(key() / "DirectOutputX86") << value << "\n";
         }
     }
-    std::vector<fs::path> files() const {
-        std::vector<fs::path> found;
-        for (const auto& entry : fs::recursive_directory_iterator(root_)) {
-            found.push_back(entry.path());
+#endif
+    // The entry as the program reads it: whether the key is there, and the
+    // value's bytes.
+    std::wstring registryState() const {
+        platform::RegistryKey key;
+        if (!key.open(kDirectOutputKey)) {
+            return L"no key";
         }
-        return found;
+        wchar_t value[1024] = {};
+        uint32_t size = sizeof value - sizeof(wchar_t);
+        key.queryValue(kDirectOutputValue, value, &size);
+        key.close();
+        return value;
     }
 
     fs::path root_;
 };
+
+#ifdef _WIN32
+const std::string kLocation =
+    "the value DirectOutputX86 of HKEY_LOCAL_MACHINE\\SOFTWARE\\Saitek\\DirectOutput" +
+    std::string(sizeof(void*) == 8 ? " (the 64-bit view of the registry)"
+                                   : " in the 32-bit view of the registry (in regedit: "
+                                     "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Saitek\\"
+                                     "DirectOutput)");
+const std::string kMakeTheEntry = "install the joystick vendor's software, which makes that entry.";
+const std::string kTryTheVirtualDisplay = "set FLIGHTMFD_DISPLAY_LIBRARY=%CD%\\virtualmfd.dll\n";
+#else
+const std::string kLocation =
+    "the file " +
+    (registryRoot() / "HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput/DirectOutputX86").string();
+const std::string kMakeTheEntry = "write the library's full path into that file.";
+const std::string kTryTheVirtualDisplay =
+    "export FLIGHTMFD_DISPLAY_LIBRARY=/usr/lib/flightmfd/libvirtualmfd.so\n";
+#endif
 
 const std::string kStops =
     "the program stops with \"Failed to initialize DirectOutput, press any key to quit\".";
@@ -68,12 +147,9 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
          nullptr,
          false,
          "",
-         {"FLIGHTMFD_DISPLAY_LIBRARY is not set, so the program reads the file " +
-              (root_ / "HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput/DirectOutputX86").string(),
-          "That key is not there; " + kStops,
-          "To do: write the library's full path into that file. To try the program without the "
-          "joystick, name the virtual display instead:\n"
-          "    export FLIGHTMFD_DISPLAY_LIBRARY=/usr/lib/flightmfd/libvirtualmfd.so\n"}},
+         {"FLIGHTMFD_DISPLAY_LIBRARY is not set, so the program reads " + kLocation,
+          "That key is not there; " + kStops, "To do: " + kMakeTheEntry + " To try the program",
+          "\n    " + kTryTheVirtualDisplay}},
         {"a key without the value", nullptr, true, "", {"The key is there, but not the value"}},
         {"a wrong path",
          "/nonexistent/DirectOutput.so",
@@ -99,8 +175,7 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
          true,
          "/nonexistent/DirectOutput.so",
          {"Path: /nonexistent/DirectOutput.so\n", "No file is there; " + kStops,
-          "To do: the entry names no library that the program can use; write the library's full "
-          "path into that file."}},
+          "To do: the entry names no library that the program can use; " + kMakeTheEntry}},
         {"a file that is no library",
          notAFile.c_str(),
          false,
@@ -120,13 +195,9 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
           "DirectOutput devices found, press any key to quit\".\n"}},
     };
     for (const auto& c : cases) {
-        if (c.variable != nullptr) {
-            setenv(kVariable, c.variable, 1);
-        } else {
-            unsetenv(kVariable);
-        }
+        setVariable(kVariable, c.variable);
         registry(c.keyPresent, c.value);
-        const std::vector<fs::path> before = files();
+        const std::wstring before = registryState();
         const std::string report = checkDisplayLibrary();
         EXPECT_EQ(report.rfind("Display library:\n", 0), 0u) << c.label;
         for (const std::string& text : c.told) {
@@ -134,7 +205,7 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
                                                             << report;
         }
         // It only reads.
-        EXPECT_EQ(files(), before) << c.label;
+        EXPECT_EQ(registryState(), before) << c.label;
     }
 }
 
