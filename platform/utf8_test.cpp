@@ -52,20 +52,5 @@ TEST(Utf8, CodePageTextBecomesUtf8) {
 #endif
 }
 
-#ifndef _WIN32
-// On POSIX, names from outside are mostly UTF-8 already; only what is not
-// UTF-8 is read as Latin-1.
-TEST(Utf8, SystemTextStaysWhenItIsUtf8) {
-    auto converted = [](const std::string& text) {
-        return systemTextToUtf8(text.data(), text.size());
-    };
-    EXPECT_EQ(converted("Stand-in-Plane"), "Stand-in-Plane");
-    EXPECT_EQ(converted("H\xC3\xB6he"), "H\xC3\xB6he");
-    EXPECT_EQ(converted("H\xF6he"), "H\xC3\xB6he");
-    // One byte that is not UTF-8 makes the whole text Latin-1.
-    EXPECT_EQ(converted("\xC3\xB6\xF6"), "\xC3\x83\xC2\xB6\xC3\xB6");
-}
-#endif
-
 }  // namespace
 }  // namespace platform

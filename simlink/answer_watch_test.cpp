@@ -125,7 +125,6 @@ struct ValueStory {
 const ValueStory kValueStories[] = {
     {"AValueThatStopsIsNamedOnceUntilItAnswers",
      "q0 F10 S10 q500 F600 q1009 q1010=S F1200 q1400 S1500 q1600= q1800"},
-    {"AnAnswerOfAValueNotWatchedKeepsNoneAlive", "q0 F10 O20 q500 F900 q1000=S"},
     // The whole simulator's silence has a line of its own; a value still
     // missing when it answers again is not named a second time.
     {"NoValueLineWhileTheSimulatorIsSilent",

@@ -28,36 +28,22 @@ class SimulatorTest : public SystemTest {
     std::unique_ptr<SimulatorProcess> simulator_;
 };
 
+// The name comes as the simulator sends it, its slash and backslash escaped,
+// and, on Linux, in UTF-8 as a terminal passes it: it shows as written.
+#ifdef _WIN32
+const char kName[] = "Spit/fire\\Mk";
+#else
+const char kName[] = "H\xC3\xB6he/Spit\\fire";
+#endif
+
 TEST_F(SimulatorTest, FixedValuesReachTheDisplay) {
-    uint16_t port = startSimulator({"--value", "30=123.4", "--value", "22=Spitfire"});
+    uint16_t port = startSimulator({"--value", "30=123.4", "--value", std::string("22=") + kName});
     ASSERT_NE(port, 0);
     writeConfig(configXml("127.0.0.1", std::to_string(port),
                           {{"speedometer_indicated", "prefix=\"IAS\""}, {"plane", ""}}));
     start();
     EXPECT_TRUE(waitForShown(0, 0, "IAS 123.4 kmph"));
-    EXPECT_TRUE(waitForShown(0, 1, " Spitfire"));
-}
-
-// Names as the simulator sends them (slashes escaped), and as a Linux
-// terminal passes them (UTF-8).
-TEST_F(SimulatorTest, AircraftNamesShowAsWritten) {
-    const struct {
-        const char* name;
-        const char* shown;
-    } cases[] = {{"Trainer-2/B", " Trainer-2/B"},
-                 {"C:\\planes", " C:\\planes"},
-#ifndef _WIN32
-                 {"H\xC3\xB6he", " H\xC3\xB6he"}
-#endif
-    };
-    for (const auto& c : cases) {
-        uint16_t port = startSimulator({"--value", std::string("22=") + c.name});
-        ASSERT_NE(port, 0);
-        writeConfig(configXml("127.0.0.1", std::to_string(port), {{"plane", ""}}));
-        start();
-        EXPECT_TRUE(waitForShown(0, 0, c.shown)) << c.name << ": " << record();
-        program().kill();
-    }
+    EXPECT_TRUE(waitForShown(0, 1, std::string(" ") + kName)) << record();
 }
 
 // Where the system's code page is a double-byte one (Chinese here, code page
@@ -135,11 +121,7 @@ TEST_F(SimulatorTest, OnlinePlayNamesTheInstrumentValuesShown) {
     ASSERT_TRUE(waitForOutput(missing)) << program().output();
     // Meanwhile the name and the controls are shown from the answers.
     EXPECT_TRUE(waitForShown(0, 0, " Stand-in-Plane"));
-    EXPECT_TRUE(waitUntil(10, [&] {
-        auto flaps = shownText(0, 2);
-        return flaps && flaps->rfind("FLP 0.", 0) == 0;
-    }));
-    EXPECT_EQ(shownText(0, 1), "IAS 0.0 kmph");
+    EXPECT_TRUE(waitForShown(0, 2, "FLP 0.25"));
     const std::string again = "All shown values answering again\n";
     ASSERT_TRUE(waitForOutput(again)) << program().output();
     const std::string output = program().output();

@@ -140,20 +140,6 @@ TEST(FlightmfdSim, QueriesInASilentSpellGetNoAnswer) {
     EXPECT_EQ(simulator.answer().substr(0, 5), "A/40\\");
 }
 
-TEST(FlightmfdSim, OnlineNoInstrumentReadingIsAnswered) {
-    SimulatorOptions options;
-    options.onlineSpells = {{0, 1000}};
-    ServedSimulator simulator{options};
-    for (const FlightValue& value : kFlightValues) {
-        simulator.ask(value.query);
-    }
-    for (const FlightValue& value : kFlightValues) {
-        if (!isInstrumentReading(value)) {
-            EXPECT_EQ(simulator.answer().substr(0, 4), value.answer);
-        }
-    }
-}
-
 TEST(FlightmfdSim, ServingEndsWhenItsTimeIsUp) {
     UdpEndpoint endpoint(0);
     ASSERT_TRUE(endpoint.isOpen());
