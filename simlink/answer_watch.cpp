@@ -39,21 +39,21 @@ bool AnswerWatch::unreachable() {
     return beginsSilence;
 }
 
-bool AnswerWatch::valuesChanged(Clock::time_point now) {
+bool AnswerWatch::valuesChanged() {
     if (silent_) {
         return false;
     }
     for (int32_t i = 0; i < kFlightValueCount; ++i) {
         const ValueSet bit = ValueSet{1} << i;
-        if ((watched_ & bit) != 0 && now - valueNews_[static_cast<size_t>(i)] >= kSilence) {
+        if ((watched_ & bit) != 0 && lastNews_ - valueNews_[static_cast<size_t>(i)] >= kSilence) {
             missing_ |= bit;
         }
     }
-    const ValueSet missing = missing_ & watched_;
-    if (missing == reported_) {
+    // Only watched values ever go missing.
+    if (missing_ == reported_) {
         return false;
     }
-    reported_ = missing;
+    reported_ = missing_;
     return true;
 }
 

@@ -13,11 +13,14 @@
 // arrive; it answers again with the next answer. Each call says whether it
 // changed that state, so that exactly one line is printed per change.
 //
-// The same clock runs for each watched value on its own (those that a display
-// line shows): while the simulator answers, a value whose own answers have
-// stopped for kSilence is missing until its next answer. The simulator gives
-// no instrument readings in online play, for one, while its other answers
-// flow.
+// Each watched value (one that a display line shows) is judged against the
+// simulator's other answers, not against the clock: it is missing once the
+// simulator's latest answer of any value is kSilence newer than the value's
+// own, until its next answer. The simulator gives no instrument readings in
+// online play, for one, while its other answers flow. A simulator that stops
+// answers a batch's values over a frame or more, so by the clock the values
+// answered first in its last batch would cross the line before the whole
+// simulator does, and be named for a silence that is not theirs.
 //
 // Only time in which queries went out counts. A gap of more than kSilence
 // between two queries means that the program itself was stopped (a laptop's
@@ -49,10 +52,10 @@ class AnswerWatch {
     // The peer's port or the network is reported unreachable; true when that
     // begins a silence.
     bool unreachable();
-    // Asked after querying(now): true when the watched values that are missing
+    // Asked after querying(): true when the watched values that are missing
     // differ from those last reported; never while the simulator is silent,
     // which has a line of its own. missingValues() is the new set.
-    bool valuesChanged(Clock::time_point now);
+    bool valuesChanged();
     ValueSet missingValues() const { return reported_; }
 
   private:

@@ -114,8 +114,10 @@ constexpr int32_t kFlaps = 13;
 
 // A story of the values' answers, one word per call, the time in milliseconds
 // after the letter: "S900" the speed answers, "F900" the flaps, "O900" a value
-// not watched; "q900" a query goes out and valuesChanged must report nothing,
-// "q900=S" it must report the speed missing ("q900=SF" both, "q900=" none).
+// not watched; "u900" the peer is reported unreachable; "q900" a query goes
+// out and valuesChanged must report nothing, "q900=S" it must report the
+// speed missing ("q900=SF" both, "q900=" none). A '!' after the time: that
+// call begins a silence, which no other may.
 struct ValueStory {
     const char* name;
     const char* calls;
@@ -124,16 +126,27 @@ struct ValueStory {
 // Queries go out at least every second, as in a run, unless a story says otherwise.
 const ValueStory kValueStories[] = {
     {"AValueThatStopsIsNamedOnceUntilItAnswers",
-     "q0 F10 S10 q500 F600 q1009 q1010=S F1200 q1400 S1500 q1600= q1800"},
+     "q0 F10 S10 q500 F600 q1000 F1009 q1100 O1010 q1200=S F1200 q1400 S1500 q1600= q1800"},
+    // The simulator answers a batch over a frame or more. When it stops, a
+    // value answered early in its last batch stopped no earlier than the rest.
+    {"TheSimulatorsStopNamesNoValue",
+     "q0 S0 F5 q200 S200 F205 q400 S400 F405 q600 q800 q1000 q1200 q1400 q1600! q1800 F2000 "
+     "S2001 q2200 q2400"},
     // The whole simulator's silence has a line of its own; a value still
     // missing when it answers again is not named a second time.
+    {"AValueMissingBeforeASilenceIsNotNamedAgainAfterIt",
+     "q0 F10 S10 q500 F900 q1000 F1010 q1200=S q1500 q1900 q2010! q2800 F3000 q3200 F3500 q3900 "
+     "S3950 q4000="},
+    // A value that crosses the line while the peer is unreachable is not
+    // named, and has a second of its own once the simulator is back.
     {"NoValueLineWhileTheSimulatorIsSilent",
-     "q0 F10 q500 F900 q1000=S q1500 q1900 q2800 F3000 q3200 F3500 q3900 S3950 q4000="},
+     "q0 S0 F10 q200 F210 q400 F410 q600 F610 q800 F810 q1000 F1010 u1100! q1200 F1300 q1400 F1500 "
+     "q1600 F2299 q2300 F2300 q2500=S"},
     // After the simulator's return, every value has a second of its own.
     {"TheSimulatorsReturnRestartsTheValuesClocks",
-     "q0 q900 q1000 q1900 F2000 q2200 O2900 q2999 q3000=SF"},
+     "q0 q900 q1000! q1900 F2000 q2200 O2999 q3000 O3000 q3200=SF"},
     {"APauseOfTheProgramRestartsTheValuesClocks",
-     "q0 F100 S100 q200 q2200 F2300 q3000 q3199 q3200=S"},
+     "q0 F100 S100 q200 q2200 F2300 q2400 q3000 F3199 q3200 F3200 q3400=S"},
 };
 
 void PrintTo(const ValueStory& story, std::ostream* out) {
@@ -156,18 +169,27 @@ TEST_P(AnswerWatchValueStory, ReportsEachChangeOfTheMissingValuesOnce) {
     watch.watchValues(valuesNamed("SF"));
     std::istringstream calls(GetParam().calls);
     for (std::string call; calls >> call;) {
-        const size_t equals = call.find('=');
-        Clock::time_point at =
-            start + std::chrono::milliseconds(std::stol(call.substr(1, equals - 1)));
-        if (call[0] != 'q') {
-            watch.answered(at, call[0] == 'S' ? kSpeed : call[0] == 'F' ? kFlaps : 5);
-            continue;
+        size_t used = 0;
+        const Clock::time_point at =
+            start + std::chrono::milliseconds(std::stol(call.substr(1), &used));
+        const std::string marks = call.substr(1 + used);
+        const bool silences = marks.find('!') != std::string::npos;
+        const size_t equals = marks.find('=');
+        switch (call[0]) {
+            case 'q':
+                EXPECT_EQ(watch.querying(at), silences) << call;
+                break;
+            case 'u':
+                EXPECT_EQ(watch.unreachable(), silences) << call;
+                continue;
+            default:
+                watch.answered(at, call[0] == 'S' ? kSpeed : call[0] == 'F' ? kFlaps : 5);
+                continue;
         }
-        watch.querying(at);
-        const bool changed = watch.valuesChanged(at);
+        const bool changed = watch.valuesChanged();
         EXPECT_EQ(changed, equals != std::string::npos) << call;
         if (changed && equals != std::string::npos) {
-            EXPECT_EQ(watch.missingValues(), valuesNamed(call.substr(equals + 1))) << call;
+            EXPECT_EQ(watch.missingValues(), valuesNamed(marks.substr(equals + 1))) << call;
         }
     }
 }
