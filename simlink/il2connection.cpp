@@ -5,6 +5,7 @@
 
 #include "platform/process.h"
 #include "platform/thread.h"
+#include "simlink/messages.h"
 
 namespace {
 
@@ -56,11 +57,11 @@ IL2Connection::IL2Connection(const char* address, uint16_t port, platform::Socke
         failConstruction(cannotOpenSocketMessage(sockets_.lastError()), sockets_);
     }
     serverPort_ = sockets_.hostToNetworkPort(port);
-    // A simulator configured as 0.0.0.0 is this computer, which answers from
-    // the loopback address.
-    answerAddress_ = serverAddress_;
-    if (answerAddress_ == 0) {
-        sockets_.parseAddress("127.0.0.1", &answerAddress_);
+    // 0.0.0.0, the simulator's own "any address", is this computer. Linux
+    // connects it to the loopback address, from which the answers then come;
+    // Windows refuses to connect to it at all. So it is 127.0.0.1 from here on.
+    if (serverAddress_ == 0) {
+        sockets_.parseAddress("127.0.0.1", &serverAddress_);
     }
     if (sockets_.connect(socket_, serverAddress_, serverPort_) == -1) {
         failConstruction(cannotConnectMessage(sockets_.lastError()), sockets_);
@@ -188,7 +189,7 @@ void IL2Connection::waitForTheEnd() {
 }
 
 bool IL2Connection::fromServer(const platform::SocketPeer& sender) const {
-    return sender.address == answerAddress_ && sender.port == serverPort_;
+    return sender.address == serverAddress_ && sender.port == serverPort_;
 }
 
 void IL2Connection::queryGoesOut() {
@@ -200,7 +201,7 @@ void IL2Connection::queryGoesOut() {
     // Once a batch, before its first query: later in the batch the answers to
     // its first queries come back while the rest still go out, and a value
     // whose answer is on its way would be named as missing.
-    if (batchBegins_ && answers_.valuesChanged(now)) {
+    if (batchBegins_ && answers_.valuesChanged()) {
         printMissingValues();
     }
     batchBegins_ = false;
@@ -215,8 +216,7 @@ void IL2Connection::peerUnreachable() {
 }
 
 void IL2Connection::peerAnswered(const char* answer, int length) {
-    // An answer shorter than its code and separator carries no value.
-    const FlightValue* value = length >= 5 ? flightValueAnswered(answer) : nullptr;
+    const FlightValue* value = answeredValue(answer, length);
     const int32_t index = value != nullptr ? static_cast<int32_t>(value - kFlightValues) : -1;
     std::lock_guard<std::mutex> lock(stateMutex_);
     if (answers_.answered(AnswerWatch::Clock::now(), index)) {

@@ -32,8 +32,9 @@ std::string transferFailedMessage(const char* call, int error);
 // failure ends the process with its one message.
 class IL2Connection {
   public:
-    // Connects to `address`, dotted-decimal IPv4 only (no name is resolved),
-    // and `port` in host order. Sends nothing. Does not return on failure.
+    // Connects to `address`, dotted-decimal IPv4 only (no name is resolved;
+    // 0.0.0.0 is this computer, 127.0.0.1), and `port` in host order. Sends
+    // nothing. Does not return on failure.
     IL2Connection(const char* address, uint16_t port,
                   platform::SocketApi& sockets = platform::systemSockets());
     // The program never destroys its connection; tests do.
@@ -84,11 +85,10 @@ class IL2Connection {
 
     platform::SocketApi& sockets_;
     platform::SocketHandle socket_ = platform::kInvalidSocket;
-    // The peer in network byte order, to connect to anew.
+    // The peer in network byte order, to connect to anew; the simulator's
+    // answers come from it.
     uint32_t serverAddress_ = 0;
     uint16_t serverPort_ = 0;
-    // The address that the simulator's answers come from.
-    uint32_t answerAddress_ = 0;
     // Kept only for the console line that says the simulator does not answer.
     char address_[16] = {};
     uint16_t port_;

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <deque>
 #include <future>
@@ -17,170 +16,14 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "tests/support/fake_sockets.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
 
 namespace {
 
-using platform::SocketHandle;
-using platform::Transfer;
 using platform::TransferStatus;
-
-// A socket layer that fails the step it is told to, with the error number it
-// is told to. Death tests see close and cleanup as lines on standard error
-// between the message and the end, so the order of clean-up can be matched.
-class FakeSockets : public platform::SocketApi {
-  public:
-    struct Datagram {
-        TransferStatus status;
-        std::string data;
-        uint16_t fromPort = 0;  // host order; 0: the simulator's own port
-    };
-
-    int startupResult = 0;
-    bool openFails = false;
-    bool connectFails = false;
-    std::deque<TransferStatus> sendResults;  // sendAfterwards once they run out
-    TransferStatus sendAfterwards = TransferStatus::kOk;
-    std::deque<int> reconnectResults;  // 0 once they run out
-    std::deque<Datagram> datagrams;
-    // With no datagram left, a receive returns this one again and again.
-    std::optional<Datagram> receiveAfterwards;
-    int failureError = 0;  // lastError() after a failed step
-    int hostNotFound = 11001;
-    bool traceOnStderr = false;
-    // As on Windows, closing the socket fails the other thread's send or
-    // receive at once, with this error; close() then waits a while, as long
-    // as that thread would need to print a line of its own.
-    int closedError = 10038;  // WSAENOTSOCK
-    int closeLingerMs = 0;
-    // With no datagram left, a receive waits for the socket to be closed.
-    bool receiveWaitsForClose = false;
-
-    int sendCalls = 0;
-    int reconnectCalls = 0;
-    uint32_t connectedAddress = 0;
-    uint16_t connectedPort = 0;
-    std::vector<std::chrono::steady_clock::time_point> receiveTimes;
-
-    int startup(uint16_t version) override {
-        EXPECT_EQ(version, 0x0202);
-        return startupResult;
-    }
-    void cleanup() override {
-        trace("[cleanup]\n");
-        lastError_ = 0;  // the error must have been read before this
-    }
-    int lastError() override { return lastError_; }
-    bool parseAddress(const char* text, uint32_t* address) override {
-        return platform::systemSockets().parseAddress(text, address);
-    }
-    uint16_t hostToNetworkPort(uint16_t port) override {
-        return platform::systemSockets().hostToNetworkPort(port);
-    }
-    SocketHandle openDatagramSocket() override {
-        return openFails ? fail(platform::kInvalidSocket) : kHandle;
-    }
-    int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
-        EXPECT_EQ(socket, kHandle);
-        connectedAddress = address;
-        connectedPort = port;
-        return connectFails ? fail(-1) : 0;
-    }
-    int reconnect(SocketHandle socket, uint32_t address, uint16_t port) override {
-        EXPECT_EQ(socket, kHandle);
-        EXPECT_EQ(address, connectedAddress);
-        EXPECT_EQ(port, connectedPort);
-        ++reconnectCalls;
-        int result = 0;
-        if (!reconnectResults.empty()) {
-            result = reconnectResults.front();
-            reconnectResults.pop_front();
-        }
-        return result == 0 ? 0 : fail(-1);
-    }
-    Transfer send(SocketHandle socket, const char*, int length) override {
-        EXPECT_EQ(socket, kHandle);
-        if (closed_) {
-            return failClosed();
-        }
-        ++sendCalls;
-        TransferStatus status = sendAfterwards;
-        if (!sendResults.empty()) {
-            status = sendResults.front();
-            sendResults.pop_front();
-        }
-        return transfer(status, length);
-    }
-    Transfer receive(SocketHandle socket, char* buffer, int capacity,
-                     platform::SocketPeer* from) override {
-        EXPECT_EQ(socket, kHandle);
-        if (datagrams.empty() && receiveWaitsForClose) {
-            std::unique_lock<std::mutex> lock(mutex_);
-            closing_.wait(lock, [this] { return closed_.load(); });
-        }
-        if (closed_) {
-            return failClosed();
-        }
-        receiveTimes.push_back(std::chrono::steady_clock::now());
-        if (datagrams.empty() && receiveAfterwards) {
-            datagrams.push_back(*receiveAfterwards);
-        }
-        if (datagrams.empty()) {
-            ADD_FAILURE() << "receive called with no datagram left";
-            std::abort();
-        }
-        Datagram next = datagrams.front();
-        datagrams.pop_front();
-        next.data.copy(buffer, static_cast<size_t>(capacity));
-        *from = platform::SocketPeer{connectedAddress, next.fromPort == 0
-                                                           ? connectedPort
-                                                           : hostToNetworkPort(next.fromPort)};
-        return transfer(next.status, static_cast<int>(next.data.size()));
-    }
-    void close(SocketHandle socket) override {
-        EXPECT_EQ(socket, kHandle);
-        trace("[close]\n");
-        lastError_ = 0;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            closed_ = true;
-        }
-        closing_.notify_all();
-        std::this_thread::sleep_for(std::chrono::milliseconds(closeLingerMs));
-    }
-    int hostNotFoundError() override { return hostNotFound; }
-
-    static constexpr SocketHandle kHandle = 7;
-
-  private:
-    template <typename T>
-    T fail(T result) {
-        lastError_ = failureError;
-        return result;
-    }
-    Transfer transfer(TransferStatus status, int count) {
-        if (status == TransferStatus::kOk) {
-            return Transfer{status, count};
-        }
-        return fail(Transfer{status, -1});
-    }
-    Transfer failClosed() {
-        lastError_ = closedError;
-        return Transfer{TransferStatus::kFailed, -1};
-    }
-    void trace(const char* line) {
-        if (traceOnStderr) {
-            std::fputs(line, stderr);
-        }
-    }
-
-    // The fake keeps one last error for both threads; the tests that use two
-    // threads read it before the other thread can fail.
-    std::atomic<int> lastError_{0};
-    std::atomic<bool> closed_{false};
-    std::mutex mutex_;
-    std::condition_variable closing_;
-};
+using testsupport::CountingSockets;
+using testsupport::FakeSockets;
 
 std::string receiveOne(IL2Connection& connection) {
     char buffer[1024];
@@ -312,6 +155,28 @@ TEST(IL2Connection, ConnectsToTheParsedAddressAndPrintsThePortUnsigned) {
     EXPECT_EQ(sockets.sendCalls, 0);
 }
 
+// The simulator's own "any address" is this computer on every platform:
+// Windows would refuse to connect to it.
+TEST(IL2Connection, AnyAddressIsThisComputer) {
+    FakeSockets sockets;
+    ::testing::internal::CaptureStdout();
+    IL2Connection connection("0.0.0.0", 20010, sockets);
+    uint32_t loopback = 0;
+    ASSERT_TRUE(platform::systemSockets().parseAddress("127.0.0.1", &loopback));
+    EXPECT_EQ(sockets.connectedAddress, loopback);
+    // The fake checks that a new connection goes to the same address.
+    sockets.sendResults = {TransferStatus::kNetworkDown, TransferStatus::kNetworkDown};
+    connection.beginBatch();
+    EXPECT_EQ(connection.sendData("R/30", 4), 0);
+    EXPECT_EQ(sockets.reconnectCalls, 1);
+    sockets.datagrams = {{TransferStatus::kOk, "A/30\\1"}};
+    EXPECT_EQ(receiveOne(connection), "A/30\\1");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Socket connected to server [0.0.0.0 : 20010]\n"
+              "Simulator not answering on 0.0.0.0 : 20010, polling goes on\n"
+              "Simulator answering again\n");
+}
+
 // ---- The simulator coming and going, through the fake ----
 
 TEST(IL2Connection, ReceiveGoesOnThroughUnreachablePeerLostNetworkAndTooLongDatagrams) {
@@ -436,8 +301,13 @@ TEST(IL2Connection, OnlyTheSimulatorIsHeardWhileTheSocketHasNoPeer) {
     ::testing::internal::CaptureStdout();
     connection.beginBatch();
     EXPECT_EQ(connection.sendData("R/40", 4), 0);
-    sockets.datagrams = {
-        {kOk, "A/40\\9999", 20011}, {TransferStatus::kTooLong, "", 53}, {kOk, "A/40\\1"}};
+    // A stranger's datagram too long to read tells nothing of the simulator,
+    // which is still silent when the next report comes.
+    sockets.datagrams = {{kOk, "A/40\\9999", 20011},
+                         {kOk, "A/40\\9998", 0, "127.0.0.2"},
+                         {TransferStatus::kTooLong, "", 53},
+                         {TransferStatus::kPeerUnreachable, ""},
+                         {kOk, "A/40\\1"}};
     EXPECT_EQ(receiveOne(connection), "A/40\\1");
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "Simulator not answering on 127.0.0.1 : 20010, polling goes on\n"
@@ -446,7 +316,8 @@ TEST(IL2Connection, OnlyTheSimulatorIsHeardWhileTheSocketHasNoPeer) {
 
 // Within a batch, the answers to its first queries come back while the rest
 // still go out: values that answer again in one batch get one line, not a
-// line for each that is still on its way.
+// line for each that is still on its way. A batch after a pause of the
+// sender restarts every clock before it judges.
 TEST(IL2Connection, WatchedValuesAreJudgedOnceABatch) {
     FakeSockets sockets;
     IL2Connection connection("127.0.0.1", 20010, sockets);
@@ -458,6 +329,17 @@ TEST(IL2Connection, WatchedValuesAreJudgedOnceABatch) {
         sockets.datagrams = {{kOk, answer}};
         receiveOne(connection);
     };
+    ::testing::internal::CaptureStdout();
+    connection.beginBatch();
+    ask("R/30", "A/30\\250");
+    ask("R/40", "A/40\\1000");
+    // The sender stops for over a second while a late answer still comes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1050));
+    sockets.datagrams = {{kOk, "A/22\\Yak-1"}};
+    receiveOne(connection);
+    connection.beginBatch();
+    connection.sendData("R/22", 4);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     ::testing::internal::CaptureStdout();
     // The aircraft's name answers; both watched values stop for over a second.
     for (int batch = 0; batch < 12; ++batch) {
@@ -673,54 +555,6 @@ TEST(IL2ConnectionLoopback, MovesWholeDatagramsBothWays) {
             << summary(received) << " instead of " << summary(expected);
     }
 }
-
-// The system's sockets, counting their "port unreachable" reports and the
-// new connections, and failing the next sends on demand as a network that
-// came back with another local address does.
-class CountingSockets : public platform::SocketApi {
-  public:
-    std::atomic<int> unreachable{0};
-    std::atomic<int> reconnects{0};
-    std::atomic<int> lostNetworkSends{0};
-
-    int startup(uint16_t version) override { return real_.startup(version); }
-    void cleanup() override { real_.cleanup(); }
-    int lastError() override { return real_.lastError(); }
-    bool parseAddress(const char* text, uint32_t* address) override {
-        return real_.parseAddress(text, address);
-    }
-    uint16_t hostToNetworkPort(uint16_t port) override { return real_.hostToNetworkPort(port); }
-    SocketHandle openDatagramSocket() override { return real_.openDatagramSocket(); }
-    int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
-        return real_.connect(socket, address, port);
-    }
-    int reconnect(SocketHandle socket, uint32_t address, uint16_t port) override {
-        ++reconnects;
-        return real_.reconnect(socket, address, port);
-    }
-    Transfer send(SocketHandle socket, const char* data, int length) override {
-        if (lostNetworkSends > 0) {
-            --lostNetworkSends;
-            return Transfer{TransferStatus::kNetworkDown, -1};
-        }
-        return count(real_.send(socket, data, length));
-    }
-    Transfer receive(SocketHandle socket, char* buffer, int capacity,
-                     platform::SocketPeer* from) override {
-        return count(real_.receive(socket, buffer, capacity, from));
-    }
-    void close(SocketHandle socket) override { real_.close(socket); }
-    int hostNotFoundError() override { return real_.hostNotFoundError(); }
-
-  private:
-    Transfer count(Transfer transfer) {
-        if (transfer.status == TransferStatus::kPeerUnreachable) {
-            ++unreachable;
-        }
-        return transfer;
-    }
-    platform::SocketApi& real_ = platform::systemSockets();
-};
 
 TEST(IL2ConnectionLoopback, ValuesFlowAgainOnceThePeerListensAgain) {
 #ifdef _WIN32

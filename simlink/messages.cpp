@@ -65,12 +65,16 @@ std::string aircraftName(const char* text, size_t length) {
     return platform::systemTextToUtf8(name.data(), name.size());
 }
 
-int32_t IL2Data::parseAnswer(const char* text, int32_t length) {
+const FlightValue* answeredValue(const char* text, int32_t length) {
     // A shorter answer has no complete code and separator, hence no value to apply.
     if (text == nullptr || length < kValueOffset) {
-        return 0;
+        return nullptr;
     }
-    const FlightValue* value = flightValueAnswered(text);
+    return flightValueAnswered(text);
+}
+
+int32_t IL2Data::parseAnswer(const char* text, int32_t length) {
+    const FlightValue* value = answeredValue(text, length);
     if (value == nullptr) {
         return 0;
     }
