@@ -61,7 +61,8 @@ void rejectUnusableHost(const ConfigurationReport& report) {
     }
 }
 
-// The values that a display line shows, each watched for answers of its own.
+}  // namespace
+
 AnswerWatch::ValueSet shownValues(const std::vector<TemplateToken>& tmpl) {
     AnswerWatch::ValueSet values = 0;
     for (const TemplateToken& token : tmpl) {
@@ -72,8 +73,6 @@ AnswerWatch::ValueSet shownValues(const std::vector<TemplateToken>& tmpl) {
     }
     return values;
 }
-
-}  // namespace
 
 // The config.xml.txt is named because Notepad makes one of config.xml while
 // Explorer hides its extension.

@@ -52,5 +52,27 @@ TEST(Utf8, CodePageTextBecomesUtf8) {
 #endif
 }
 
+TEST(Utf8, OnlyAWholeUtf8TextIsTakenAsUtf8) {
+    const struct {
+        std::string text;
+        bool utf8;
+    } cases[] = {
+        {"", true},
+        {"Caf\xC3\xA9", true},
+        {"\xE6\x88\x98", true},
+        {"Caf\xE9", false},
+        {"\xE9t\xE9", false},
+        {"x\xF0\x9F\x9B", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isUtf8(c.text.data(), c.text.size()), c.utf8) << c.text;
+    }
+#ifndef _WIN32
+    // The aircraft's name: UTF-8 as it stands, any other text as Latin-1.
+    EXPECT_EQ(systemTextToUtf8("Caf\xC3\xA9", 5), "Caf\xC3\xA9");
+    EXPECT_EQ(systemTextToUtf8("Caf\xE9", 4), "Caf\xC3\xA9");
+#endif
+}
+
 }  // namespace
 }  // namespace platform

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 namespace platform {
 namespace {
@@ -57,6 +59,36 @@ TEST(SocketsPosix, ConnectingAnewChoosesTheLocalPortAgain) {
     }
     EXPECT_TRUE(chosenAgain);
     sockets.close(socket);
+}
+
+// POSIX cuts such a datagram and says so only in the message's flags; the
+// caller still needs to know who sent it.
+TEST(SocketsPosix, ATooLongDatagramIsDroppedAndSaysWhoSentIt) {
+    SocketApi& sockets = systemSockets();
+    const int peer = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in peerAddress{};
+    peerAddress.sin_family = AF_INET;
+    ASSERT_TRUE(sockets.parseAddress("127.0.0.1", &peerAddress.sin_addr.s_addr));
+    ASSERT_EQ(::bind(peer, reinterpret_cast<sockaddr*>(&peerAddress), sizeof peerAddress), 0);
+    const uint16_t peerPort = localPort(static_cast<SocketHandle>(peer));
+    SocketHandle socket = sockets.openDatagramSocket();
+    ASSERT_EQ(sockets.connect(socket, peerAddress.sin_addr.s_addr, peerPort), 0);
+    sockaddr_in client{};
+    client.sin_family = AF_INET;
+    client.sin_addr.s_addr = peerAddress.sin_addr.s_addr;
+    client.sin_port = localPort(socket);
+    const std::string tooLong(1500, 'y');
+    ASSERT_EQ(::sendto(peer, tooLong.data(), tooLong.size(), 0,
+                       reinterpret_cast<sockaddr*>(&client), sizeof client),
+              static_cast<ssize_t>(tooLong.size()));
+    char buffer[1024];
+    SocketPeer from;
+    const Transfer received = sockets.receive(socket, buffer, sizeof buffer, &from);
+    EXPECT_EQ(received.status, TransferStatus::kTooLong);
+    EXPECT_EQ(from.address, peerAddress.sin_addr.s_addr);
+    EXPECT_EQ(from.port, peerPort);
+    sockets.close(socket);
+    ::close(peer);
 }
 
 }  // namespace

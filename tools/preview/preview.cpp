@@ -66,7 +66,9 @@ Values chooseValues(const PreviewOptions& options, const Analysis& analysis) {
     }
     uint16_t port = options.simPort;
     if (options.values == PreviewOptions::Values::kSimFromConfig) {
-        if (analysis.address != kLoopback || !analysis.report.portFound) {
+        // The program takes 0.0.0.0 as this computer too.
+        const bool thisComputer = analysis.address == kLoopback || analysis.address == "0.0.0.0";
+        if (!thisComputer || !analysis.report.portFound) {
             values.line = "Values: samples; --sim asks only 127.0.0.1:PORT, and il2host gives " +
                           simulatorText(analysis);
             return values;

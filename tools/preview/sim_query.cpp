@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "display/flight_values.h"
+#include "simlink/messages.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
 
 namespace {
@@ -42,12 +43,15 @@ bool askSimulator(uint16_t port, int32_t waitMs, IL2Data* data, SimAnswers* answ
         if (received.status != ReceiveStatus::kDatagram) {
             break;
         }
-        if (received.from.port != simulator.port || received.length > kAnswerCapacity) {
+        // As the program, which hears only its simulator and drops what it
+        // cannot read whole.
+        if (received.from.address != simulator.address || received.from.port != simulator.port ||
+            received.length > kAnswerCapacity) {
             continue;
         }
         data->parseAnswer(buffer, received.length);
         // Each value counts once, however often it is answered.
-        const FlightValue* value = received.length >= 4 ? flightValueAnswered(buffer) : nullptr;
+        const FlightValue* value = answeredValue(buffer, received.length);
         if (value != nullptr && (answers->unanswered & valueBit(*value)) != 0) {
             answers->unanswered &= ~valueBit(*value);
             ++answers->answered;

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
 #include "display/flight_values.h"
+#include "platform/thread.h"
 #include "tools/flightmfd_sim/simulator.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
 #include "tools/preview/preview.h"
@@ -79,6 +82,35 @@ TEST(SimQuery, SilenceIsNoAnswerNotAnError) {
     EXPECT_STREQ(data.plane, "PLANE");
 }
 
+// Only what the program itself would take counts: an answer of at least
+// its code and separator, from the simulator's own port.
+TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {
+    UdpEndpoint simulator(0);
+    UdpEndpoint stranger(0);
+    std::thread answering([&] {
+        char query[16];
+        const Received first = simulator.receive(query, sizeof query, kWaitMs);
+        ASSERT_EQ(first.status, ReceiveStatus::kDatagram);
+        ASSERT_TRUE(simulator.sendTo(first.from, "A/30", 4));
+        ASSERT_TRUE(stranger.sendTo(first.from, "A/40\\1000", 9));
+        ASSERT_TRUE(simulator.sendTo(first.from, "A/32\\2", 6));
+    });
+    IL2Data data;
+    SimAnswers answers;
+    std::string error;
+    // Not every code is answered, so this waits the whole second.
+    ASSERT_TRUE(askSimulator(simulator.port(), 1000, &data, &answers, &error)) << error;
+    answering.join();
+    EXPECT_EQ(answers.answered, 1);
+    EXPECT_EQ(answers.unanswered & (valueBit(*flightValueNamed("speedometer_indicated")) |
+                                    valueBit(*flightValueNamed("altimeter")) |
+                                    valueBit(*flightValueNamed("variometer"))),
+              valueBit(*flightValueNamed("speedometer_indicated")) |
+                  valueBit(*flightValueNamed("altimeter")));
+    EXPECT_EQ(data.variometer, 2.0f);
+    EXPECT_EQ(data.altimeter, 0.0f);
+}
+
 // The sample's preview with the values of the simulator on `port`.
 int previewSample(uint16_t port, std::string* out) {
     PreviewOptions options;
@@ -100,6 +132,29 @@ TEST(SimQuery, PreviewShowsTheSimulatorsValues) {
         << out;
     EXPECT_NE(out.find("  line  8 | Stand-in-Plane |\n"), std::string::npos) << out;
     EXPECT_NE(out.find("\nNo problems: "), std::string::npos) << out;
+    EXPECT_EQ(out.find("No answer for"), std::string::npos) << out;
+}
+
+// The program takes the simulator's "any address" as this computer, and so
+// does the preview.
+TEST(SimQuery, PreviewAsksThisComputerForAnyAddress) {
+    StandInSimulator simulator{SimulatorOptions()};
+    const std::string port = std::to_string(simulator.port());
+    const std::filesystem::path config =
+        std::filesystem::temp_directory_path() /
+        ("flightmfd-any-address-" + std::to_string(platform::currentProcessId()) + ".xml");
+    std::ofstream(config) << "<c><il2host ipAddress=\"0.0.0.0\" port=\"" << port
+                          << "\"/><line>plane</line></c>";
+    PreviewOptions options;
+    options.configPath = config.string();
+    options.values = PreviewOptions::Values::kSimFromConfig;
+    std::string out;
+    std::string err;
+    runPreview(options, &out, &err);
+    std::filesystem::remove(config);
+    EXPECT_NE(out.find("Values: from 127.0.0.1:" + port + " (21 of 21 queries answered)\n"),
+              std::string::npos)
+        << out << err;
 }
 
 // As in online play: the plane's name and the controls answer, the instrument

@@ -5,7 +5,9 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include "platform/thread.h"
@@ -99,9 +101,39 @@ TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
     // Lines that the writer never writes are not read.
     for (const char* line :
          {"SetString 0x1 0 0 1 \"a", "SetString 0x1 0 0 1 \"\\q\"", "SetString 0x1 0 0 1 \"\\x4\"",
-          "AddPage 0x1 0 \"P\" 0 extra", "AddPage 0x1 -1 \"P\" 0", "Enumerate ->", "Enumerate "}) {
+          "AddPage 0x1 0 \"P\" 0 extra", "AddPage 0x1 -1 \"P\" 0",
+          "AddPage 0x1 12345678901 \"P\" 0", "Enumerate ->", "Enumerate "}) {
         EXPECT_FALSE(parseRecordLine(line).has_value()) << line;
     }
+    // Any 32-bit number is.
+    const std::optional<RecordedCall> widest = parseRecordLine("AddPage 0x1 4294967295 \"P\" 0");
+    ASSERT_TRUE(widest.has_value());
+    EXPECT_EQ(widest->page, 4294967295);
+}
+
+// The measuring tool follows the record while the display writes it: a line
+// is read once it is whole, not lost while it is not.
+TEST(Record, TheReaderFollowsAGrowingRecord) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() /
+         ("virtualmfd-growing-" + std::to_string(platform::currentProcessId())))
+            .string();
+    std::filesystem::remove(path);
+    std::ofstream record;
+    {
+        RecordReader reader(path);
+        EXPECT_TRUE(reader.next().empty());
+        record.open(path, std::ios::binary);
+        record << "Enumerate -> 00000000\nSetString 0x1 0 0 2 \"a" << std::flush;
+        EXPECT_EQ(reader.next().size(), 1u);
+        EXPECT_TRUE(reader.next().empty());
+        record << "b\"\n" << std::flush;
+        const std::vector<RecordedCall> calls = reader.next();
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].text, "ab");
+    }
+    record.close();
+    std::filesystem::remove(path);
 }
 
 }  // namespace
