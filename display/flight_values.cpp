@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-constexpr int32_t kAnswerCodeLength = 4;
-
-}  // namespace
-
 // Nine numbers (angular_speed, azimuth, beacon_azimuth, roll, pitch, fuel, power, elevator,
 // rudder) are kept in the record but no display line can show them: they have no unit and no
 // decimals here.
@@ -58,7 +52,7 @@ const FlightValue* flightValueOfCode(int32_t code) {
 
 const FlightValue* flightValueAnswered(const char* answer) {
     for (const FlightValue& value : kFlightValues) {
-        if (std::memcmp(answer, value.answer, kAnswerCodeLength) == 0) {
+        if (std::memcmp(answer, value.answer, kCodedLength) == 0) {
             return &value;
         }
     }

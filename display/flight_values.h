@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "display/framing.h"
 #include "display/il2data.h"
 #include "display/units.h"
 
@@ -14,19 +15,19 @@ struct FlightValue {
                           UnitCode nativeUnit, int32_t shownDecimals)
         : name(valueName),
           code(valueCode),
-          query{'R', '/', digit(valueCode / 10), digit(valueCode), '\0'},
-          answer{'A', '/', digit(valueCode / 10), digit(valueCode), '\0'},
+          query{kQueryPrefix[0], kQueryPrefix[1], digit(valueCode / 10), digit(valueCode), '\0'},
+          answer{kAnswerPrefix[0], kAnswerPrefix[1], digit(valueCode / 10), digit(valueCode), '\0'},
           field(valueField),
           unit(nativeUnit),
           decimals(shownDecimals) {}
 
     const char* name;
-    int32_t code;           // two decimal digits
-    char query[5];          // "R/" and the code: the four-byte datagram that asks for the value
-    char answer[5];         // "A/" and the code: how the simulator's answer begins
-    float IL2Data::*field;  // null for the aircraft's name, the one text value
-    UnitCode unit;          // the unit the record holds the number in; -1 when no line can show it
-    int32_t decimals;       // after the point on a display line; 0 when no line can show it
+    int32_t code;                   // two decimal digits
+    char query[kCodedLength + 1];   // "R/" and the code: the datagram that asks for the value
+    char answer[kCodedLength + 1];  // "A/" and the code: how the simulator's answer begins
+    float IL2Data::*field;          // null for the aircraft's name, the one text value
+    UnitCode unit;                  // the record's unit for the number; -1 when no line shows it
+    int32_t decimals;               // after the point on a display line; 0 when no line shows it
 
   private:
     static constexpr char digit(int32_t number) { return static_cast<char>('0' + number % 10); }
@@ -60,6 +61,6 @@ const FlightValue* flightValueNamed(const char* name);
 // The value of a two-digit code; null for a code that the program does not ask for.
 const FlightValue* flightValueOfCode(int32_t code);
 
-// The value whose answer begins with the first four bytes of `answer`, which must hold four bytes;
-// null when no code matches.
+// The value whose answer begins with the first kCodedLength bytes of `answer`, which must hold
+// that many; null when no code matches.
 const FlightValue* flightValueAnswered(const char* answer);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "display/flight_values.h"
+#include "display/framing.h"
 #include "display/il2data.h"
 #include "platform/utf8.h"
 #include "simlink/messages.h"
@@ -18,12 +19,6 @@ namespace {
 
 // The receive buffer's capacity: no datagram that reaches the parser is longer.
 constexpr size_t kLongestAnswer = 1024;
-
-// The value whose code the answer carries, or null; an answer shorter than its 5-byte head has
-// none.
-const FlightValue* answeredValue(const char* answer, size_t size) {
-    return size >= 5 ? flightValueAnswered(answer) : nullptr;
-}
 
 // Fields are compared bit for bit, so that a NaN that stayed a NaN counts as unchanged.
 int changedFields(const IL2Data& before, const IL2Data& after) {
@@ -58,12 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::memchr(il2d.plane, '\0', IL2Data::kPlaneCapacity) == nullptr) {
         std::abort();  // the name is no longer terminated within its buffer
     }
-    const FlightValue* value = answeredValue(answer, size);
+    const FlightValue* value = answeredValue(answer, static_cast<int32_t>(size));
     if (value != nullptr && isText(*value)) {
         // The new name is the answer's bytes after the separator, up to a NUL,
         // as UTF-8: whole, or its longest beginning that fits and splits no
         // character.
-        const std::string whole = aircraftName(answer + 5, size - 5);
+        const std::string whole = aircraftName(answer + kValueOffset, size - kValueOffset);
         const size_t kept = std::strlen(il2d.plane);
         const size_t room = IL2Data::kPlaneCapacity - 1;
         const size_t expected =

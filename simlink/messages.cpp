@@ -8,15 +8,13 @@
 #include <string>
 
 #include "display/flight_values.h"
+#include "display/framing.h"
 #include "display/il2data.h"
 #include "platform/code_page.h"
 #include "platform/utf8.h"
 
 namespace {
 
-// An answer starts with "A/" and the code, then one separator byte that is never examined; the
-// value's text runs from there to the end of the datagram.
-constexpr int32_t kValueOffset = 5;
 constexpr int32_t kWorkBufferSize = 1024;
 
 // Copies the value's text into a terminated buffer, cut at capacity - 1 characters. The text ends

@@ -18,14 +18,14 @@ int twoDigits(const char* text) {
 }  // namespace
 
 int queryCode(const char* data, int length) {
-    if (length != kQueryLength || data[0] != 'R' || data[1] != '/') {
+    if (length != kCodedLength || data[0] != kQueryPrefix[0] || data[1] != kQueryPrefix[1]) {
         return -1;
     }
     return twoDigits(data + 2);
 }
 
 std::string answerFor(int code, const std::string& value) {
-    std::string answer = "A/";
+    std::string answer = kAnswerPrefix;
     answer += static_cast<char>('0' + code / 10 % 10);
     answer += static_cast<char>('0' + code % 10);
     answer += kAnswerSeparator;

@@ -2,12 +2,10 @@
 
 #include <string>
 
-// The simulator's side of the query interface: a query is exactly the four
-// bytes "R/" and a two-digit code; an answer is "A/", the same code, the
-// separator '\' and the value as text, in one datagram.
+#include "display/framing.h"
 
-constexpr int kQueryLength = 4;
-constexpr char kAnswerSeparator = '\\';
+// The simulator's side of the query interface, framed as display/framing.h
+// says.
 
 // The code of a well-formed query, or -1.
 int queryCode(const char* data, int length);
