@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -11,7 +12,9 @@ constexpr SocketHandle kInvalidSocket = ~static_cast<SocketHandle>(0);
 // made. Everything that is not kOk leaves its number in lastError().
 enum class TransferStatus {
     kOk,               // `count` bytes moved
-    kPeerUnreachable,  // the peer reported its port closed (simulator not running)
+    kPeerUnreachable,  // a port that a datagram went to was reported closed: the
+                       // connected peer's (simulator not running), or, on a socket
+                       // that sends to many, an earlier destination's
     kNetworkDown,      // no way to the peer: network down, no route, host unreachable,
                        // or the local address that the socket used is gone
     kTooLong,          // a datagram longer than the buffer; it has been dropped
@@ -27,15 +30,28 @@ struct Transfer {
     int count;  // bytes moved when kOk, else -1
 };
 
-// Where a received datagram came from: an IPv4 address and a port, both in
-// network byte order.
+// The system's text for a socket error number, as a user reads it.
+std::string socketErrorText(int error);
+
+// Where a received datagram came from, or where one goes: an IPv4 address
+// and a port, both in network byte order.
 struct SocketPeer {
     uint32_t address = 0;
     uint16_t port = 0;
 };
 
-// The datagram socket operations the simulator link needs, one table that a
-// test can replace to make any step fail. Error numbers are the platform's own.
+// What a wait for a datagram came to.
+enum class WaitStatus {
+    kReady,            // receive() returns at once: a datagram, or a failure, is there
+    kTimedOut,         // nothing came in time
+    kPeerUnreachable,  // a closed port was reported in its place (receive() may report it too)
+    kFailed,           // the wait itself failed; its number is in lastError()
+};
+
+// The datagram socket operations of the simulator link, and of the tools and
+// tests that play the simulator (a socket bound to a port, sending to
+// whoever asked): one table that a test can replace to make any step fail.
+// Error numbers are the platform's own.
 class SocketApi {
   public:
     virtual ~SocketApi() = default;
@@ -50,8 +66,20 @@ class SocketApi {
     // network byte order; false for any other text. No name is resolved.
     virtual bool parseAddress(const char* text, uint32_t* address) = 0;
     virtual uint16_t hostToNetworkPort(uint16_t port) = 0;
-    // A UDP socket, or kInvalidSocket.
+    // A UDP socket, or kInvalidSocket. On Windows it is told not to report a
+    // closed port of its peer: the link keeps asking a simulator that has
+    // not started yet, and a server keeps serving when a client has left.
     virtual SocketHandle openDatagramSocket() = 0;
+    // A UDP socket whose connected peer's closed port is reported as
+    // kPeerUnreachable on every platform, for a tool that must tell "nothing
+    // listens" from "nothing answers"; or kInvalidSocket.
+    virtual SocketHandle openReportingDatagramSocket() = 0;
+    // Binds to an address and a port in network byte order (port 0: a free
+    // one, which localPort() tells); -1 on failure.
+    virtual int bind(SocketHandle socket, uint32_t address, uint16_t port) = 0;
+    // The local port, in network byte order, that the socket is bound to; 0
+    // on failure.
+    virtual uint16_t localPort(SocketHandle socket) = 0;
     // Fixes the peer (address and port in network byte order); -1 on failure.
     virtual int connect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
     // Connects a connected socket anew to the same peer, so that the system
@@ -59,6 +87,12 @@ class SocketApi {
     // failure. Safe while another thread waits in receive().
     virtual int reconnect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
     virtual Transfer send(SocketHandle socket, const char* data, int length) = 0;
+    // One datagram to `to`, from a socket without a fixed peer.
+    virtual Transfer sendTo(SocketHandle socket, const char* data, int length,
+                            const SocketPeer& to) = 0;
+    // Waits at most `timeoutMs` (0: only looks) until receive() would return
+    // at once.
+    virtual WaitStatus waitForDatagram(SocketHandle socket, int timeoutMs) = 0;
     // Blocks for one datagram of at most `capacity` bytes; for kOk and
     // kTooLong, *from (unless null) tells where it came from.
     virtual Transfer receive(SocketHandle socket, char* buffer, int capacity, SocketPeer* from) = 0;

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <sys/uio.h>
@@ -26,6 +27,19 @@ Transfer failedWith(int error) {
 
 int descriptorOf(SocketHandle socket) {
     return static_cast<int>(socket);
+}
+
+sockaddr_in socketAddress(uint32_t address, uint16_t port) {
+    sockaddr_in peer;
+    std::memset(&peer, 0, sizeof peer);
+    peer.sin_family = AF_INET;
+    peer.sin_port = port;
+    peer.sin_addr.s_addr = address;
+    return peer;
+}
+
+Transfer sent(ssize_t count) {
+    return count < 0 ? failedWith(errno) : Transfer{TransferStatus::kOk, static_cast<int>(count)};
 }
 
 class PosixSockets : public SocketApi {
@@ -56,13 +70,31 @@ class PosixSockets : public SocketApi {
         return static_cast<SocketHandle>(descriptor);
     }
 
+    // A connected UDP socket reports its peer's closed port here anyway.
+    SocketHandle openReportingDatagramSocket() override { return openDatagramSocket(); }
+
+    int bind(SocketHandle socket, uint32_t address, uint16_t port) override {
+        const sockaddr_in local = socketAddress(address, port);
+        if (::bind(descriptorOf(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local) !=
+            0) {
+            lastErrorNumber = errno;
+            return -1;
+        }
+        return 0;
+    }
+
+    uint16_t localPort(SocketHandle socket) override {
+        sockaddr_in local;
+        socklen_t size = sizeof local;
+        if (::getsockname(descriptorOf(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0) {
+            lastErrorNumber = errno;
+            return 0;
+        }
+        return local.sin_port;
+    }
+
     int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
-        sockaddr_in server;
-        std::memset(&server, 0, sizeof server);
-        server.sin_family = AF_INET;
-        server.sin_port = port;
-        server.sin_addr.s_addr = address;
-        return connectTo(socket, server);
+        return connectTo(socket, socketAddress(address, port));
     }
 
     int reconnect(SocketHandle socket, uint32_t address, uint16_t port) override {
@@ -81,14 +113,35 @@ class PosixSockets : public SocketApi {
     }
 
     Transfer send(SocketHandle socket, const char* data, int length) override {
-        ssize_t sent;
+        ssize_t count;
         do {
-            sent = ::send(descriptorOf(socket), data, static_cast<size_t>(length), 0);
-        } while (sent < 0 && errno == EINTR);
-        if (sent < 0) {
-            return failedWith(errno);
+            count = ::send(descriptorOf(socket), data, static_cast<size_t>(length), 0);
+        } while (count < 0 && errno == EINTR);
+        return sent(count);
+    }
+
+    Transfer sendTo(SocketHandle socket, const char* data, int length,
+                    const SocketPeer& to) override {
+        const sockaddr_in peer = socketAddress(to.address, to.port);
+        ssize_t count;
+        do {
+            count = ::sendto(descriptorOf(socket), data, static_cast<size_t>(length), 0,
+                             reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+        } while (count < 0 && errno == EINTR);
+        return sent(count);
+    }
+
+    WaitStatus waitForDatagram(SocketHandle socket, int timeoutMs) override {
+        pollfd waiting{descriptorOf(socket), POLLIN, 0};
+        int ready;
+        do {
+            ready = ::poll(&waiting, 1, timeoutMs);
+        } while (ready < 0 && errno == EINTR);
+        if (ready < 0) {
+            lastErrorNumber = errno;
+            return WaitStatus::kFailed;
         }
-        return Transfer{TransferStatus::kOk, static_cast<int>(sent)};
+        return ready == 0 ? WaitStatus::kTimedOut : WaitStatus::kReady;
     }
 
     Transfer receive(SocketHandle socket, char* buffer, int capacity, SocketPeer* from) override {
@@ -115,8 +168,7 @@ class PosixSockets : public SocketApi {
             *from = SocketPeer{sender.sin_addr.s_addr, sender.sin_port};
         }
         if ((message.msg_flags & MSG_TRUNC) != 0) {
-            lastErrorNumber = EMSGSIZE;
-            return Transfer{TransferStatus::kTooLong, -1};
+            return failedWith(EMSGSIZE);
         }
         return Transfer{TransferStatus::kOk, static_cast<int>(received)};
     }
@@ -140,6 +192,9 @@ class PosixSockets : public SocketApi {
 
 TransferStatus transferStatusOf(int error) {
     switch (error) {
+        // A datagram longer than the buffer (or, sent, than UDP allows).
+        case EMSGSIZE:
+            return TransferStatus::kTooLong;
         // A connected UDP socket learns from an ICMP "port unreachable" that
         // nothing listens on the peer's port, and reports it on the next send
         // or receive.
@@ -159,6 +214,11 @@ TransferStatus transferStatusOf(int error) {
         default:
             return TransferStatus::kFailed;
     }
+}
+
+std::string socketErrorText(int error) {
+    // Only the thread that sets up a socket reports its errors.
+    return std::strerror(error);  // NOLINT(concurrency-mt-unsafe)
 }
 
 SocketApi& systemSockets() {

@@ -9,6 +9,8 @@
 // START and SECONDS count from the first send or receive of the process. A
 // receive that is waiting when a window opens fails within 50 ms, as it does
 // when an ICMP report of the lost network arrives.
+
+// The socket calls that it stands in for, and dlsym to reach the real ones.
 #include <dlfcn.h>
 #include <poll.h>
 #include <sys/socket.h>

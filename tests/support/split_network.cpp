@@ -1,9 +1,11 @@
 #include "tests/support/split_network.h"
 
-#include <arpa/inet.h>
+// unshare() and the namespace's inode: what the Linux network namespaces
+// need; the sockets are the endpoint's.
 #include <sched.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "tests/support/wait_until.h"
@@ -24,9 +26,9 @@ ino_t namespaceOf(const std::string& process) {
 }
 
 uint32_t hostOrder(const char* dotted) {
-    in_addr address{};
-    inet_pton(AF_INET, dotted, &address);
-    return ntohl(address.s_addr);
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    std::sscanf(dotted, "%u.%u.%u.%u", &a, &b, &c, &d);
+    return a << 24 | b << 16 | c << 8 | d;
 }
 
 }  // namespace
@@ -113,10 +115,9 @@ bool SplitNetwork::inProgramNamespace(const std::string& command) const {
 }
 
 std::string SplitNetwork::lastQuerySource() const {
-    in_addr address{htonl(lastSource_.load())};
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address, text, sizeof text);
-    return text;
+    const uint32_t address = lastSource_;
+    return std::to_string(address >> 24) + "." + std::to_string(address >> 16 & 0xFF) + "." +
+           std::to_string(address >> 8 & 0xFF) + "." + std::to_string(address & 0xFF);
 }
 
 }  // namespace testsupport

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/process.h"
+#include "platform/sockets.h"
 #include "tools/flightmfd_sim/options.h"
 #include "tools/flightmfd_sim/simulator.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
@@ -38,7 +39,8 @@ int run(int argc, char** argv) {
     UdpEndpoint endpoint(options.port);
     if (!endpoint.isOpen()) {
         std::fprintf(stderr, "flightmfd-sim: cannot listen on 127.0.0.1:%u: %s\n",
-                     static_cast<unsigned>(options.port), errorText(endpoint.error()).c_str());
+                     static_cast<unsigned>(options.port),
+                     platform::socketErrorText(endpoint.error()).c_str());
         return 1;
     }
     // Tests read the port from this line, so it must leave before any query.
@@ -47,7 +49,7 @@ int run(int argc, char** argv) {
     std::fflush(stdout);
     if (!serve(endpoint, options, stopRequested)) {
         std::fprintf(stderr, "flightmfd-sim: receive failed: %s\n",
-                     errorText(endpoint.error()).c_str());
+                     platform::socketErrorText(endpoint.error()).c_str());
         return 1;
     }
     return 0;

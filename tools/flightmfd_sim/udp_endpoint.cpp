@@ -1,12 +1,45 @@
 #include "tools/flightmfd_sim/udp_endpoint.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint16_t kSocketVersion = 0x0202;  // 2.2
+
+// Network byte order is the most significant byte first, whatever the
+// machine's own order; turning a value into it and back is the same exchange
+// of bytes.
+template <typename T>
+T swappedForNetwork(T value) {
+    unsigned char bytes[sizeof(T)];
+    for (size_t i = 0; i < sizeof(T); ++i) {
+        bytes[i] = static_cast<unsigned char>(value >> (8 * (sizeof(T) - 1 - i)));
+    }
+    T swapped;
+    std::memcpy(&swapped, bytes, sizeof(T));
+    return swapped;
+}
+
+platform::SocketPeer networkOrder(const UdpPeer& peer) {
+    return platform::SocketPeer{swappedForNetwork(peer.address), swappedForNetwork(peer.port)};
+}
+
+UdpPeer hostOrder(const platform::SocketPeer& peer) {
+    return UdpPeer{swappedForNetwork(peer.address), swappedForNetwork(peer.port)};
+}
+
+}  // namespace
 
 UdpPeer loopbackPeer(uint16_t port) {
     return UdpPeer{kLoopbackAddress, port};
 }
 
-UdpEndpoint::UdpEndpoint(uint16_t port, uint32_t address) : address_(address) {
+UdpEndpoint::UdpEndpoint(uint16_t port, uint32_t address)
+    : sockets_(platform::systemSockets()), address_(address) {
     open(port);
 }
 
@@ -14,12 +47,61 @@ UdpEndpoint::~UdpEndpoint() {
     close();
 }
 
-Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
-    Received received = receiveFrom(buffer, capacity, timeoutMs);
-    if (received.status == ReceiveStatus::kDatagram) {
-        lastSender_ = received.from;
+void UdpEndpoint::open(uint16_t port) {
+    error_ = sockets_.startup(kSocketVersion);
+    if (error_ != 0) {
+        return;
     }
-    return received;
+    started_ = true;
+    // A socket that sends to many must not fail for a client that has left.
+    socket_ = sockets_.openDatagramSocket();
+    if (socket_ == platform::kInvalidSocket) {
+        error_ = sockets_.lastError();
+        return;
+    }
+    const platform::SocketPeer local = networkOrder(UdpPeer{address_, port});
+    const uint16_t bound =
+        sockets_.bind(socket_, local.address, local.port) == 0 ? sockets_.localPort(socket_) : 0;
+    if (bound == 0) {
+        error_ = sockets_.lastError();
+        close();
+        return;
+    }
+    port_ = swappedForNetwork(bound);
+}
+
+Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const int waitMs = static_cast<int>(std::max<int64_t>(0, left.count()));
+        switch (sockets_.waitForDatagram(socket_, waitMs)) {
+            case platform::WaitStatus::kReady:
+                break;
+            case platform::WaitStatus::kPeerUnreachable:
+                continue;
+            case platform::WaitStatus::kTimedOut:
+                return Received{ReceiveStatus::kTimedOut, -1, UdpPeer{}};
+            case platform::WaitStatus::kFailed:
+                return failed(Received{ReceiveStatus::kFailed, -1, UdpPeer{}});
+        }
+        platform::SocketPeer from;
+        const platform::Transfer received = sockets_.receive(socket_, buffer, capacity, &from);
+        switch (received.status) {
+            case platform::TransferStatus::kOk:
+                lastSender_ = hostOrder(from);
+                return Received{ReceiveStatus::kDatagram, received.count, *lastSender_};
+            case platform::TransferStatus::kTooLong:
+                lastSender_ = hostOrder(from);
+                return Received{ReceiveStatus::kDatagram, capacity + 1, *lastSender_};
+            case platform::TransferStatus::kPeerUnreachable:
+                break;
+            case platform::TransferStatus::kNetworkDown:
+            case platform::TransferStatus::kFailed:
+                return failed(Received{ReceiveStatus::kFailed, -1, UdpPeer{}});
+        }
+    }
 }
 
 std::optional<std::string> UdpEndpoint::receive(int timeoutMs) {
@@ -41,12 +123,26 @@ bool UdpEndpoint::maySendTo(uint32_t address) const {
 
 bool UdpEndpoint::sendTo(const UdpPeer& to, const char* data, int length) {
     if (!maySendTo(to.address)) {
-        error_ = kRefusedAddress;
         return false;
     }
-    return send(to, data, length);
+    const platform::Transfer sent = sockets_.sendTo(socket_, data, length, networkOrder(to));
+    if (sent.status != platform::TransferStatus::kOk) {
+        return failed(false);
+    }
+    return true;
 }
 
 bool UdpEndpoint::reply(const std::string& datagram) {
     return lastSender_ && sendTo(*lastSender_, datagram.data(), static_cast<int>(datagram.size()));
+}
+
+void UdpEndpoint::close() {
+    if (socket_ != platform::kInvalidSocket) {
+        sockets_.close(socket_);
+        socket_ = platform::kInvalidSocket;
+    }
+    if (started_) {
+        sockets_.cleanup();
+        started_ = false;
+    }
 }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/sockets.h"
+
 // An IPv4 address and port, both in host order: where a datagram came from or
 // goes to.
 struct UdpPeer {
@@ -21,21 +23,16 @@ enum class ReceiveStatus { kDatagram, kTimedOut, kFailed };
 
 struct Received {
     ReceiveStatus status;
-    // The datagram's length; more than the capacity when it did not fit (the
-    // whole length on Linux; Windows only tells that it was longer). Else -1.
+    // The datagram's length; capacity + 1 when it did not fit, its first
+    // `capacity` bytes in the buffer. Else -1.
     int length;
     UdpPeer from;
 };
 
-// The system's text for an error number that error() gave.
-std::string errorText(int error);
-
-// One UDP socket, bound to 127.0.0.1 unless its owner names another address.
-// It owns its socket and closes it when destroyed; one thread uses it at a
-// time, and it has no lock. The stand-in, the preview, the tests and the
-// measuring tool all talk UDP through it. udp_endpoint_posix.cpp and
-// udp_endpoint_win32.cpp make its socket calls; udp_endpoint.cpp holds what
-// the two share.
+// One UDP socket of the system's socket layer, bound to 127.0.0.1 unless its
+// owner names another address. It owns its socket and closes it when
+// destroyed; one thread uses it at a time, and it has no lock. The stand-in,
+// the tests and the measuring tool play the simulator through it.
 class UdpEndpoint {
   public:
     // Binds to `address` (host order; the stand-in only ever uses 127.0.0.1)
@@ -46,13 +43,14 @@ class UdpEndpoint {
     UdpEndpoint(const UdpEndpoint&) = delete;
     UdpEndpoint& operator=(const UdpEndpoint&) = delete;
 
-    bool isOpen() const { return descriptor_ >= 0; }
+    bool isOpen() const { return socket_ != platform::kInvalidSocket; }
     int error() const { return error_; }
     // The bound port in host order.
     uint16_t port() const { return port_; }
 
     // Waits at most `timeoutMs` for one datagram and stores up to `capacity`
-    // bytes of it.
+    // bytes of it. A closed port that an earlier datagram went to (a client
+    // that has left) is no failure: the wait goes on.
     Received receive(char* buffer, int capacity, int timeoutMs);
     // The next datagram within `timeoutMs` (0: only one already waiting), cut
     // to 2048 bytes, or nothing.
@@ -63,26 +61,27 @@ class UdpEndpoint {
     // Sends one datagram to `to`; false on failure. An endpoint on 127.0.0.1
     // sends only there, which keeps the stand-in off every network; one bound
     // to another address (a network namespace that a test made for itself)
-    // sends only to the last sender.
+    // sends only to the last sender. A refused destination is refused before
+    // any socket call.
     bool sendTo(const UdpPeer& to, const char* data, int length);
     // One datagram to lastSender(); false when there is none or it failed.
     bool reply(const std::string& datagram);
     void close();
 
   private:
-    // The platform half.
     void open(uint16_t port);
-    Received receiveFrom(char* buffer, int capacity, int timeoutMs);
-    bool send(const UdpPeer& to, const char* data, int length);
-    // The error number of a destination that sendTo() refuses.
-    static const int kRefusedAddress;
-
     bool maySendTo(uint32_t address) const;
+    // Keeps the socket layer's last error as error() and returns `result`.
+    template <typename T>
+    T failed(T result) {
+        error_ = sockets_.lastError();
+        return result;
+    }
 
+    platform::SocketApi& sockets_;
     uint32_t address_;
-    // The socket; -1 when closed. Wide enough for a Windows SOCKET, whose
-    // invalid value INVALID_SOCKET also reads -1 here.
-    intptr_t descriptor_ = -1;
+    bool started_ = false;  // the socket layer was started, and is to be cleaned up
+    platform::SocketHandle socket_ = platform::kInvalidSocket;
     int error_ = 0;
     uint16_t port_ = 0;
     std::optional<UdpPeer> lastSender_;

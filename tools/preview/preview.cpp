@@ -57,6 +57,24 @@ std::string unansweredText(AnswerWatch::ValueSet unanswered, const Analysis& ana
            "; the program would go on showing their last values there";
 }
 
+// Why nothing answered on 127.0.0.1:`port`, and what to do.
+std::string silenceText(uint16_t port, bool portClosed, const std::string& where) {
+    const std::string number = std::to_string(port);
+    if (portClosed) {
+        return "nothing listens on " + where +
+               " (the port is closed).\nThe simulator is not running, or its conf.ini has no "
+               "[DeviceLink] section with port=" +
+               number + "; or start flightmfd-sim --port " + number + " to try without it.";
+    }
+    return "something listens on " + where + ", but nothing answered within " +
+           std::to_string(kSimWaitMs / 1000) +
+           " s.\nThe simulator may still be in its menus, or the IPS line of its conf.ini "
+           "leaves out 127.0.0.1 (list it there, or leave the line out). With the simulator on "
+           "another computer, check there that IPS lists this computer and that the firewall "
+           "lets UDP port " +
+           number + " in.";
+}
+
 // Asks the simulator once when the options want it; falls back to the sample
 // values, saying why, when it cannot be asked or does not answer.
 Values chooseValues(const PreviewOptions& options, const Analysis& analysis) {
@@ -82,8 +100,7 @@ Values chooseValues(const PreviewOptions& options, const Analysis& analysis) {
     if (!askSimulator(port, kSimWaitMs, &asked, &answers, &error)) {
         values.line = "Values: samples; " + error;
     } else if (answers.answered == 0) {
-        values.line = "Values: samples; nothing answered on " + where + " within " +
-                      std::to_string(kSimWaitMs / 1000) + " s (is flightmfd-sim running?)";
+        values.line = "Values: samples; " + silenceText(port, answers.portClosed, where);
     } else {
         values.data = asked;
         values.source = "the simulator's values";
