@@ -48,10 +48,8 @@ enum class WaitStatus {
     kFailed,           // the wait itself failed; its number is in lastError()
 };
 
-// The datagram socket operations of the simulator link, and of the tools and
-// tests that play the simulator (a socket bound to a port, sending to
-// whoever asked): one table that a test can replace to make any step fail.
-// Error numbers are the platform's own.
+// The datagram socket operations the simulator link needs, one table that a
+// test can replace to make any step fail. Error numbers are the platform's own.
 class SocketApi {
   public:
     virtual ~SocketApi() = default;
@@ -70,6 +68,26 @@ class SocketApi {
     // closed port of its peer: the link keeps asking a simulator that has
     // not started yet, and a server keeps serving when a client has left.
     virtual SocketHandle openDatagramSocket() = 0;
+    // Fixes the peer (address and port in network byte order); -1 on failure.
+    virtual int connect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
+    // Connects a connected socket anew to the same peer, so that the system
+    // chooses the local address again (the one it had may be gone); -1 on
+    // failure. Safe while another thread waits in receive().
+    virtual int reconnect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
+    virtual Transfer send(SocketHandle socket, const char* data, int length) = 0;
+    // Blocks for one datagram of at most `capacity` bytes; for kOk and
+    // kTooLong, *from (unless null) tells where it came from.
+    virtual Transfer receive(SocketHandle socket, char* buffer, int capacity, SocketPeer* from) = 0;
+    virtual void close(SocketHandle socket) = 0;
+
+    // The platform's "host not found" error number.
+    virtual int hostNotFoundError() = 0;
+};
+
+// What the tools and tests add to the link's calls, to play the simulator's
+// side (a socket bound to a port, answering whoever asked) or to probe it.
+class DatagramSockets : public SocketApi {
+  public:
     // A UDP socket whose connected peer's closed port is reported as
     // kPeerUnreachable on every platform, for a tool that must tell "nothing
     // listens" from "nothing answers"; or kInvalidSocket.
@@ -80,29 +98,15 @@ class SocketApi {
     // The local port, in network byte order, that the socket is bound to; 0
     // on failure.
     virtual uint16_t localPort(SocketHandle socket) = 0;
-    // Fixes the peer (address and port in network byte order); -1 on failure.
-    virtual int connect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
-    // Connects a connected socket anew to the same peer, so that the system
-    // chooses the local address again (the one it had may be gone); -1 on
-    // failure. Safe while another thread waits in receive().
-    virtual int reconnect(SocketHandle socket, uint32_t address, uint16_t port) = 0;
-    virtual Transfer send(SocketHandle socket, const char* data, int length) = 0;
     // One datagram to `to`, from a socket without a fixed peer.
     virtual Transfer sendTo(SocketHandle socket, const char* data, int length,
                             const SocketPeer& to) = 0;
     // Waits at most `timeoutMs` (0: only looks) until receive() would return
     // at once.
     virtual WaitStatus waitForDatagram(SocketHandle socket, int timeoutMs) = 0;
-    // Blocks for one datagram of at most `capacity` bytes; for kOk and
-    // kTooLong, *from (unless null) tells where it came from.
-    virtual Transfer receive(SocketHandle socket, char* buffer, int capacity, SocketPeer* from) = 0;
-    virtual void close(SocketHandle socket) = 0;
-
-    // The platform's "host not found" error number.
-    virtual int hostNotFoundError() = 0;
 };
 
 // The operating system's sockets.
-SocketApi& systemSockets();
+DatagramSockets& systemSockets();
 
 }  // namespace platform

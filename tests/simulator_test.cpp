@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -27,6 +28,21 @@ class SimulatorTest : public SystemTest {
 
     std::unique_ptr<SimulatorProcess> simulator_;
 };
+
+// Tests and users read the port from its first line; --duration ends it.
+TEST_F(SimulatorTest, TheStandInTellsItsPortAndEndsAfterItsDuration) {
+    ChildProcess simulator(simulatorPath(), {"--port", "0", "--duration", "0.3"}, folder_.path(),
+                           "sim");
+    int status = -1;
+    ASSERT_TRUE(simulator.waitForExit(30, &status));
+    EXPECT_EQ(status, 0) << simulator.errors();
+    unsigned port = 0;
+    EXPECT_EQ(
+        std::sscanf(simulator.output().c_str(), "flightmfd-sim answering on 127.0.0.1:%u\n", &port),
+        1)
+        << simulator.output();
+    EXPECT_GT(port, 0u);
+}
 
 // The name comes as the simulator sends it, its slash and backslash escaped,
 // and, on Linux, in UTF-8 as a terminal passes it: it shows as written.

@@ -42,7 +42,7 @@ Transfer sent(ssize_t count) {
     return count < 0 ? failedWith(errno) : Transfer{TransferStatus::kOk, static_cast<int>(count)};
 }
 
-class PosixSockets : public SocketApi {
+class PosixSockets : public DatagramSockets {
   public:
     int startup(uint16_t) override { return 0; }
 
@@ -221,7 +221,7 @@ std::string socketErrorText(int error) {
     return std::strerror(error);  // NOLINT(concurrency-mt-unsafe)
 }
 
-SocketApi& systemSockets() {
+DatagramSockets& systemSockets() {
     // Never destroyed: a worker thread may still be inside a call while the
     // process ends.
     static PosixSockets* sockets = new PosixSockets;

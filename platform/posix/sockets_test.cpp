@@ -34,7 +34,7 @@ TEST(SocketsPosix, FailedTransfersMeanWhatTheirErrorSays) {
 // chose, gone or not; connecting anew must let the system choose again.
 // (Windows connects anew in place, keeping the port.)
 TEST(SocketsPosix, ConnectingAnewChoosesTheLocalPortAgain) {
-    SocketApi& sockets = systemSockets();
+    DatagramSockets& sockets = systemSockets();
     SocketHandle socket = sockets.openDatagramSocket();
     ASSERT_NE(socket, kInvalidSocket);
     uint32_t loopback = 0;

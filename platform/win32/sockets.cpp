@@ -88,7 +88,7 @@ sockaddr_in socketAddress(uint32_t address, uint16_t port) {
 
 // Windows Sockets 2.2. Stateless apart from each thread's last error; one
 // instance for the process, never destroyed.
-class WinsockApi : public SocketApi {
+class WinsockApi : public DatagramSockets {
   public:
     int startup(uint16_t version) override {
         WSADATA data;
@@ -270,7 +270,7 @@ std::string socketErrorText(int error) {
     return length > 0 ? std::string(text, length) + " (" + number + ")" : number;
 }
 
-SocketApi& systemSockets() {
+DatagramSockets& systemSockets() {
     // Never destroyed: threads may still use it while the process ends.
     static auto* api = new WinsockApi();
     return *api;

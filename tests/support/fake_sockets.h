@@ -82,17 +82,6 @@ class FakeSockets : public platform::SocketApi {
     SocketHandle openDatagramSocket() override {
         return openFails ? fail(platform::kInvalidSocket) : kHandle;
     }
-    // What the link never calls.
-    SocketHandle openReportingDatagramSocket() override { return openDatagramSocket(); }
-    int bind(SocketHandle, uint32_t, uint16_t) override { return 0; }
-    uint16_t localPort(SocketHandle) override { return 0; }
-    Transfer sendTo(SocketHandle s, const char* data, int length,
-                    const platform::SocketPeer&) override {
-        return send(s, data, length);
-    }
-    platform::WaitStatus waitForDatagram(SocketHandle, int) override {
-        return platform::WaitStatus::kReady;
-    }
     int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
         EXPECT_EQ(socket, kHandle);
         connectedAddress = address;
@@ -215,20 +204,6 @@ class CountingSockets : public platform::SocketApi {
     }
     uint16_t hostToNetworkPort(uint16_t port) override { return real_.hostToNetworkPort(port); }
     SocketHandle openDatagramSocket() override { return real_.openDatagramSocket(); }
-    SocketHandle openReportingDatagramSocket() override {
-        return real_.openReportingDatagramSocket();
-    }
-    int bind(SocketHandle s, uint32_t address, uint16_t port) override {
-        return real_.bind(s, address, port);
-    }
-    uint16_t localPort(SocketHandle s) override { return real_.localPort(s); }
-    Transfer sendTo(SocketHandle s, const char* data, int length,
-                    const platform::SocketPeer& to) override {
-        return real_.sendTo(s, data, length, to);
-    }
-    platform::WaitStatus waitForDatagram(SocketHandle s, int timeoutMs) override {
-        return real_.waitForDatagram(s, timeoutMs);
-    }
     int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
         return real_.connect(socket, address, port);
     }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -140,15 +139,6 @@ TEST(FlightmfdSim, QueriesInASilentSpellGetNoAnswer) {
     EXPECT_EQ(simulator.answer().substr(0, 5), "A/40\\");
 }
 
-TEST(FlightmfdSim, ServingEndsWhenItsTimeIsUp) {
-    UdpEndpoint endpoint(0);
-    ASSERT_TRUE(endpoint.isOpen());
-    SimulatorOptions options;
-    options.durationSeconds = 0.2;
-    std::atomic<bool> stop{false};
-    EXPECT_TRUE(serve(endpoint, options, stop));
-}
-
 TEST(UdpEndpoint, SendsOnlyToThisMachineAndRepliesOnlyToASender) {
     UdpEndpoint endpoint(0);
     UdpEndpoint client(0);
@@ -189,19 +179,5 @@ TEST(FlightModel, ValuesStayPlausibleThroughTheLoopAndRepeat) {
         }
     }
 }
-
-#ifdef FLIGHTMFD_SIM_PATH
-TEST(FlightmfdSimProgram, PrintsThePortItGotAndEndsAfterItsDuration) {
-    std::string command = std::string(FLIGHTMFD_SIM_PATH) + " --port 0 --duration 0.3";
-    FILE* output = popen(command.c_str(), "r");
-    ASSERT_NE(output, nullptr);
-    char line[128] = {};
-    ASSERT_NE(std::fgets(line, sizeof line, output), nullptr);
-    unsigned port = 0;
-    EXPECT_EQ(std::sscanf(line, "flightmfd-sim answering on 127.0.0.1:%u\n", &port), 1) << line;
-    EXPECT_GT(port, 0u);
-    EXPECT_EQ(pclose(output), 0);
-}
-#endif
 
 }  // namespace

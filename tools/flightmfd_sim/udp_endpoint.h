@@ -78,7 +78,7 @@ class UdpEndpoint {
         return result;
     }
 
-    platform::SocketApi& sockets_;
+    platform::DatagramSockets& sockets_;
     uint32_t address_;
     bool started_ = false;  // the socket layer was started, and is to be cleaned up
     platform::SocketHandle socket_ = platform::kInvalidSocket;

@@ -76,7 +76,7 @@ class SimulatorSocket {
     }
 
   private:
-    platform::SocketApi& sockets_;
+    platform::DatagramSockets& sockets_;
     bool started_ = false;
     platform::SocketHandle socket_ = platform::kInvalidSocket;
     int error_ = 0;
