@@ -75,8 +75,9 @@ class PosixSockets : public DatagramSockets {
 
     int bind(SocketHandle socket, uint32_t address, uint16_t port) override {
         const sockaddr_in local = socketAddress(address, port);
-        if (::bind(descriptorOf(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local) !=
-            0) {
+        const int bound =
+            ::bind(descriptorOf(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local);
+        if (bound != 0) {
             lastErrorNumber = errno;
             return -1;
         }

@@ -31,14 +31,14 @@ Transfer failure() {
     return {transferStatusOf(recordError()), -1};
 }
 
+constexpr long long kSliceMs = 200;
+
 // Waits until the socket has a datagram or an error to receive, for at most
 // `timeoutMs` (negative: for as long as it takes); false, with the error
 // recorded, when the wait fails (the socket was closed) or WSAETIMEDOUT when
 // the time runs out. Wine never wakes a wait that began before a closed port
 // was reported, not even for the datagrams that come later; each wait here
 // is bounded, so that the next one sees them.
-constexpr long long kSliceMs = 200;
-
 bool waitReadable(SOCKET s, long long timeoutMs) {
     constexpr long long kSliceUs = kSliceMs * 1000;
     const ULONGLONG start = GetTickCount64();
