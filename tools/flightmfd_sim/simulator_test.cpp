@@ -151,6 +151,10 @@ TEST(UdpEndpoint, SendsOnlyToThisMachineAndRepliesOnlyToASender) {
     EXPECT_EQ(endpoint.lastSender()->port, client.port());
     ASSERT_TRUE(endpoint.reply("A/30\\1"));
     EXPECT_EQ(client.receive(kGenerousMs).value_or("<none>"), "A/30\\1");
+    // One that does not fit says so, and is not taken for a shorter one.
+    ASSERT_TRUE(client.sendTo(loopbackPeer(endpoint.port()), "R/30 and more", 13));
+    char query[4];
+    EXPECT_EQ(endpoint.receive(query, sizeof query, kGenerousMs).length, 5);
 }
 
 struct Range {
