@@ -76,10 +76,12 @@ TEST(SimQuery, AnswersGoThroughTheProgramsParserAndTheRestStaysAsNew) {
 TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {
     UdpEndpoint simulator(0);
     UdpEndpoint stranger(0);
+    uint16_t previewPort = 0;
     std::thread answering([&] {
         char query[16];
         const Received first = simulator.receive(query, sizeof query, kWaitMs);
         ASSERT_EQ(first.status, ReceiveStatus::kDatagram);
+        previewPort = first.from.port;
         ASSERT_TRUE(simulator.sendTo(first.from, "A/30", 4));
         ASSERT_TRUE(stranger.sendTo(first.from, "A/40\\1000", 9));
         ASSERT_TRUE(simulator.sendTo(first.from, "A/32\\2", 6));
@@ -90,6 +92,7 @@ TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {
     // Not every code is answered, so this waits the whole second.
     ASSERT_TRUE(askSimulator(simulator.port(), 1000, &data, &answers, &error)) << error;
     answering.join();
+    EXPECT_TRUE(UdpEndpoint(previewPort).isOpen()) << "the preview's socket is left open";
     EXPECT_EQ(answers.answered, 1);
     EXPECT_EQ(answers.unanswered & (valueBit(*flightValueNamed("speedometer_indicated")) |
                                     valueBit(*flightValueNamed("altimeter")) |
