@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/mutex_names.h"
 #include "device/mfd.h"
 #include "display/il2data.h"
 #include "platform/named_mutex.h"
@@ -13,8 +14,8 @@ uint32_t refreshIL2DisplayThread(void* il2d) {
     std::printf("refreshIL2DisplayThread : [tid : %d]\n",
                 static_cast<int>(platform::currentThreadId()));
     const auto& data = *static_cast<IL2Data*>(il2d);
-    platform::NamedMutex mutexIL2Data = platform::NamedMutex::open("mutexIL2Data");
-    platform::NamedMutex mutexIl2disp = platform::NamedMutex::open("mutexIl2disp");
+    platform::NamedMutex mutexIL2Data = platform::NamedMutex::open(kMutexIL2Data);
+    platform::NamedMutex mutexIl2disp = platform::NamedMutex::open(kMutexIl2disp);
     for (;;) {
         {
             // Lock order: the record before the display model.
@@ -29,7 +30,7 @@ uint32_t refreshIL2DisplayThread(void* il2d) {
 uint32_t refreshMFDThread(void* mfd) {
     std::printf("refreshMFDThread : [tid : %d]\n", static_cast<int>(platform::currentThreadId()));
     auto& device = *static_cast<MFD*>(mfd);
-    platform::NamedMutex mutexIl2disp = platform::NamedMutex::open("mutexIl2disp");
+    platform::NamedMutex mutexIl2disp = platform::NamedMutex::open(kMutexIl2disp);
     for (;;) {
         {
             platform::MutexLock lock(mutexIl2disp);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/mutex_names.h"
 #include "app/receive_queue.h"
 #include "display/flight_values.h"
 #include "platform/named_mutex.h"
@@ -27,7 +28,7 @@ uint32_t askDataThread(void*) {
 uint32_t recDataThread(void* queue) {
     std::printf("recDataThread : [tid : %d]\n", static_cast<int>(platform::currentThreadId()));
     auto& receiveQueue = *static_cast<ReceiveQueue*>(queue);
-    platform::NamedMutex mutexBuffer = platform::NamedMutex::open("mutexBuffer");
+    platform::NamedMutex mutexBuffer = platform::NamedMutex::open(kMutexBuffer);
     char buff[1024];
     for (;;) {
         int count = il2Connection->recData(buff, sizeof buff);

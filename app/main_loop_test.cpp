@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "app/mutex_names.h"
+
 namespace {
 
 class MainLoopTest : public ::testing::Test {
@@ -23,8 +25,8 @@ class MainLoopTest : public ::testing::Test {
 
     ReceiveQueue queue;
     IL2Data il2d;
-    platform::NamedMutex mutexBuffer = platform::NamedMutex::open("mutexBuffer");
-    platform::NamedMutex mutexIL2Data = platform::NamedMutex::open("mutexIL2Data");
+    platform::NamedMutex mutexBuffer = platform::NamedMutex::open(kMutexBuffer);
+    platform::NamedMutex mutexIL2Data = platform::NamedMutex::open(kMutexIL2Data);
 };
 
 TEST_F(MainLoopTest, CellsWaitingTogetherAreParsedInArrivalOrder) {

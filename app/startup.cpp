@@ -9,6 +9,7 @@
 
 #include "app/display_threads.h"
 #include "app/link_threads.h"
+#include "app/mutex_names.h"
 #include "config/configuration.h"
 #include "config/xml_reader.h"
 #include "display/flight_values.h"
@@ -102,7 +103,7 @@ MainObjects runStartup() {
 
     il2Connection = new IL2Connection(il2IPAddress, il2Port);
     il2Connection->watchValues(shownValues(tmpl));
-    platform::NamedMutex mutexBuffer = platform::NamedMutex::open("mutexBuffer");
+    platform::NamedMutex mutexBuffer = platform::NamedMutex::open(kMutexBuffer);
 
     uint32_t askDataThreadId = platform::startThread("askDataThread", askDataThread, nullptr);
     std::printf("askDataThread started : [tid : %d]\n", static_cast<int>(askDataThreadId));
@@ -112,7 +113,7 @@ MainObjects runStartup() {
     std::printf("recDataThread started : [tid : %d]\n", static_cast<int>(recDataThreadId));
 
     auto* il2d = new IL2Data();
-    platform::NamedMutex mutexIL2Data = platform::NamedMutex::open("mutexIL2Data");
+    platform::NamedMutex mutexIL2Data = platform::NamedMutex::open(kMutexIL2Data);
 
     startDisplaySide(tmpl, *il2d);
     return MainObjects{queue, il2d, mutexBuffer, mutexIL2Data};

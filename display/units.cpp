@@ -6,11 +6,6 @@
 
 namespace {
 
-// Indexed by unit code; code 0 ("none") is a unit text but has no label.
-constexpr const char* kUnitTexts[] = {"none", "kmph", "mps", "dg",  "dgps",
-                                      "m",    "km",   "kn",  "mph", "ft"};
-constexpr UnitCode kUnitTextCount = sizeof kUnitTexts / sizeof kUnitTexts[0];
-
 // The constants are deliberately the display's own rounded figures (1.61 km to the mile, 0.304 m
 // to the foot), and each result is computed in double precision in the order written: the shown
 // digits depend on both.
@@ -75,6 +70,7 @@ UnitCode unitCodeOf(const char* unit) {
 }
 
 const char* unitLabel(UnitCode code) {
+    // Code 0 ("none") is a unit text but has no label.
     if (code <= kUnitNone || code >= kUnitTextCount) {
         return "";
     }

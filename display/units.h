@@ -20,6 +20,11 @@ constexpr UnitCode kUnitKn = 7;
 constexpr UnitCode kUnitMph = 8;
 constexpr UnitCode kUnitFt = 9;
 
+// The configured unit texts, indexed by unit code.
+constexpr const char* kUnitTexts[] = {"none", "kmph", "mps", "dg",  "dgps",
+                                      "m",    "km",   "kn",  "mph", "ft"};
+constexpr UnitCode kUnitTextCount = sizeof kUnitTexts / sizeof kUnitTexts[0];
+
 // The code of a configured unit text: an exact, case-sensitive match of "none", "kmph", "mps",
 // "dg", "dgps", "m", "km", "kn", "mph" or "ft"; -1 for anything else (the empty text and a null
 // pointer included).

@@ -1,6 +1,7 @@
 #include "tools/preview/line_checks.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "display/flight_values.h"
 #include "display/il2display.h"
@@ -95,14 +96,7 @@ const std::vector<std::string>& displayableNames() {
 }
 
 const std::vector<std::string>& unitTexts() {
-    static const std::vector<std::string> texts = [] {
-        // Code 0 ("none") has no label; every other text is its code's label.
-        std::vector<std::string> all = {"none"};
-        for (UnitCode code = kUnitKmph; code <= kUnitFt; ++code) {
-            all.push_back(unitLabel(code));
-        }
-        return all;
-    }();
+    static const std::vector<std::string> texts(std::begin(kUnitTexts), std::end(kUnitTexts));
     return texts;
 }
 
@@ -115,7 +109,7 @@ std::vector<std::string> reachableUnits(const std::string& valueName) {
     if (native == kUnitUnknown) {
         return units;
     }
-    for (UnitCode code = kUnitNone; code <= kUnitFt; ++code) {
+    for (UnitCode code = kUnitNone; code < kUnitTextCount; ++code) {
         // No conversion that exists turns 1 into -1.
         if (code == native || convertUnit(1.0f, native, code) != -1.0f) {
             units.push_back(unitTexts()[static_cast<size_t>(code)]);

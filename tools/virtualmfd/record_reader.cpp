@@ -170,7 +170,10 @@ std::vector<RecordedCall> RecordReader::next() {
     while ((count = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
         partial_.append(buffer, count);
     }
-    std::clearerr(file_);  // reading on from here next time
+    // Reading on from here next time. A seek, unlike clearerr alone, also
+    // makes the Windows C runtime look at the file again for what was
+    // written since.
+    std::fseek(file_, 0, SEEK_CUR);
     size_t start = 0;
     for (size_t end; (end = partial_.find('\n', start)) != std::string::npos; start = end + 1) {
         if (std::optional<RecordedCall> call =
