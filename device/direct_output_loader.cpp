@@ -30,9 +30,9 @@ bool chosenLibrary(std::unique_ptr<wchar_t[]>& path) {
 }
 
 template <typename Function>
-void bind(platform::LibraryHandle module, const char* name, Function& entry) {
+void bind(platform::LibraryHandle module, DirectOutputEntry name, Function& entry) {
     // The symbol is called only through the type it was declared with.
-    entry = reinterpret_cast<Function>(platform::findSymbol(module, name));
+    entry = reinterpret_cast<Function>(platform::findSymbol(module, entryPointName(name)));
 }
 
 }  // namespace
@@ -74,23 +74,22 @@ DirectOutputLoader::~DirectOutputLoader() {
 }
 
 void DirectOutputLoader::bindEntryPoints() {
-    bind(module, "DirectOutput_Initialize", DirectOutput_Initialize);
-    bind(module, "DirectOutput_Deinitialize", DirectOutput_Deinitialize);
-    bind(module, "DirectOutput_RegisterDeviceChangeCallback",
-         DirectOutput_RegisterDeviceChangeCallback);
-    bind(module, "DirectOutput_Enumerate", DirectOutput_Enumerate);
-    bind(module, "DirectOutput_GetDeviceType", DirectOutput_GetDeviceType);
-    bind(module, "DirectOutput_GetDeviceInstance", DirectOutput_GetDeviceInstance);
-    bind(module, "DirectOutput_RegisterSoftButtonChangeCallback",
+    using Entry = DirectOutputEntry;
+    bind(module, Entry::Initialize, DirectOutput_Initialize);
+    bind(module, Entry::Deinitialize, DirectOutput_Deinitialize);
+    bind(module, Entry::RegisterDeviceChangeCallback, DirectOutput_RegisterDeviceChangeCallback);
+    bind(module, Entry::Enumerate, DirectOutput_Enumerate);
+    bind(module, Entry::GetDeviceType, DirectOutput_GetDeviceType);
+    bind(module, Entry::GetDeviceInstance, DirectOutput_GetDeviceInstance);
+    bind(module, Entry::RegisterSoftButtonChangeCallback,
          DirectOutput_RegisterSoftButtonChangeCallback);
-    bind(module, "DirectOutput_RegisterPageChangeCallback",
-         DirectOutput_RegisterPageChangeCallback);
-    bind(module, "DirectOutput_AddPage", DirectOutput_AddPage);
-    bind(module, "DirectOutput_RemovePage", DirectOutput_RemovePage);
-    bind(module, "DirectOutput_SetLed", DirectOutput_SetLed);
-    bind(module, "DirectOutput_SetString", DirectOutput_SetString);
-    bind(module, "DirectOutput_SetImage", DirectOutput_SetImage);
-    bind(module, "DirectOutput_SetProfile", DirectOutput_SetProfile);
+    bind(module, Entry::RegisterPageChangeCallback, DirectOutput_RegisterPageChangeCallback);
+    bind(module, Entry::AddPage, DirectOutput_AddPage);
+    bind(module, Entry::RemovePage, DirectOutput_RemovePage);
+    bind(module, Entry::SetLed, DirectOutput_SetLed);
+    bind(module, Entry::SetString, DirectOutput_SetString);
+    bind(module, Entry::SetImage, DirectOutput_SetImage);
+    bind(module, Entry::SetProfile, DirectOutput_SetProfile);
 }
 
 bool DirectOutputLoader::GetDirectOutputFileName(std::unique_ptr<wchar_t[]>& path) {

@@ -9,15 +9,24 @@
 #include <thread>
 #include <vector>
 
-#include "device/device_test_fixture.h"
 #include "platform/process.h"
+#include "tests/support/device_fixture.h"
 
+namespace testsupport {
 namespace {
 
 void* const kVirtualDevice = reinterpret_cast<void*>(uintptr_t{1});
 
 class MfdTest : public DeviceTest {
   protected:
+    // Each test starts without a device, as the program does.
+    MfdTest() { MFD::deviceHandle = nullptr; }
+
+    // The debugger output's line that names the virtual display.
+    static std::string namedLine() {
+        return "DirectOutput.dll filename : " + virtualDisplay() + "\n";
+    }
+
     // The record from the call after start-up on.
     std::vector<std::string> callsAfterStartup() const {
         std::vector<std::string> lines = recordLines();
@@ -36,7 +45,7 @@ TEST_F(MfdTest, StartupTalksToTheLibraryInOrder) {
     EXPECT_EQ(MFD::deviceHandle.load(), kVirtualDevice);
     EXPECT_EQ(MFD::lastResult, 0);
     // Nothing failed, so the debugger output holds only the library's name.
-    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n");
+    EXPECT_EQ(debugOutput(), namedLine());
 }
 
 TEST_F(MfdTest, PagesAreAddedInOrderWhenFirstWritten) {
@@ -100,7 +109,7 @@ TEST_F(MfdTest, IndicesOutsideTheDisplayAreIgnored) {
 }
 
 TEST_F(MfdTest, AFailedWriteIsPrintedReportedAndKept) {
-    setenv("VIRTUALMFD_FAIL_SETSTRING", "1", 1);
+    setSwitch("VIRTUALMFD_FAIL_SETSTRING");
     testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(0, 2, "kept");
@@ -109,10 +118,9 @@ TEST_F(MfdTest, AFailedWriteIsPrintedReportedAndKept) {
               "Initialization MFD OK\n"
               "setString failed. error : -2147467263\n"
               "setString failed. error : -2147467263\n");
-    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH
-                             "\n"
-                             "SetString returned hr = 80004001\n"
-                             "SetString returned hr = 80004001\n");
+    EXPECT_EQ(debugOutput(), namedLine() +
+                                 "SetString returned hr = 80004001\n"
+                                 "SetString returned hr = 80004001\n");
     EXPECT_EQ(MFD::lastResult, E_NOTIMPL);
     EXPECT_STREQ(mfd.storedText(0, 2), "kept");
     EXPECT_EQ(callsAfterStartup().size(), 2u);
@@ -127,10 +135,9 @@ TEST_F(MfdTest, AfterTheDeviceLeavesWritesGoOnWithoutIt) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Initialization MFD OK\n"
               "setString failed. error : -2147024890\n");
-    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH
-                             "\n"
-                             "AddPage returned hr = 80070006\n"
-                             "SetString returned hr = 80070006\n");
+    EXPECT_EQ(debugOutput(), namedLine() +
+                                 "AddPage returned hr = 80070006\n"
+                                 "SetString returned hr = 80070006\n");
     const std::vector<std::string> expected = {"AddPage 0x0 1 \"PAGE01\" 0",
                                                "SetString 0x0 1 0 4 \"gone\""};
     EXPECT_EQ(callsAfterStartup(), expected);
@@ -157,8 +164,8 @@ TEST_F(MfdTest, AfterTheDeviceLeavesWritesGoOnWithoutIt) {
 TEST_F(MfdTest, ARepluggedDeviceGetsItsPagesBackWhileTextsAreWritten) {
     // The virtual display unplugs its device and plugs in a new one on a
     // thread of its own, while this thread writes as refreshMFDThread does.
-    setenv("VIRTUALMFD_REPLUG_SECONDS", "1", 1);
-    setenv("VIRTUALMFD_RECORD_RESULT", "1", 1);
+    setSwitch("VIRTUALMFD_REPLUG_SECONDS");
+    setSwitch("VIRTUALMFD_RECORD_RESULT");
     testing::internal::CaptureStdout();
     {
         MFD mfd;
@@ -212,7 +219,7 @@ TEST_F(MfdTest, ATextGoesOnlyToADeviceThatHasItsPages) {
 }
 
 TEST_F(MfdTest, ALibraryLackingSetStringStillStarts) {
-    nameLibrary(PARTIALMFD_PATH);
+    nameLibrary(partialDisplay().c_str());
     testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(0, 0, "x");
@@ -247,23 +254,18 @@ TEST(MfdDeviceChange, TheFirstDeviceWinsUntilItLeaves) {
     MFD::deviceHandle = nullptr;
 }
 
-// Constructs an MFD with standard input at its end and standard output in
-// `outputPath`, so that the console line can be compared byte for byte.
-void constructWithOutputIn(const std::string& outputPath) {
-    if (std::freopen(kNullDevice, "r", stdin) == nullptr ||
-        std::freopen(outputPath.c_str(), "w", stdout) == nullptr) {
-        return;
-    }
-    MFD mfd;
-}
-
 struct StartupFailure {
     const char* name;
     const char* variable;  // set to "1", if any
     bool named;            // whether FLIGHTMFD_DISPLAY_LIBRARY names the virtual display
     const char* console;
-    const char* debug;  // a line the debugger output ends with
+    const char* debug;  // the debugger output; null: the line that names the library
 };
+
+// Test names carry the case; the parameter prints as its name too.
+void PrintTo(const StartupFailure& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class MfdStartupFailureTest : public MfdTest,
                               public ::testing::WithParamInterface<StartupFailure> {};
@@ -271,35 +273,32 @@ class MfdStartupFailureTest : public MfdTest,
 TEST_P(MfdStartupFailureTest, WaitsForAKeyAndEnds) {
     const StartupFailure& c = GetParam();
     if (c.variable != nullptr) {
-        setenv(c.variable, "1", 1);
+        setSwitch(c.variable);
     }
     if (!c.named) {
         nameLibrary(nullptr);
     }
-    std::string output = file("stdout.txt");
-    EXPECT_EXIT(constructWithOutputIn(output),
-                ::testing::ExitedWithCode(platform::kExitFailureStatus), "");
-    EXPECT_EQ(testsupport::readFile(output), c.console);
-    std::string debug = debugOutput();
-    EXPECT_GE(debug.size(), std::string(c.debug).size());
-    EXPECT_EQ(debug.substr(debug.size() - std::min(debug.size(), std::string(c.debug).size())),
-              c.debug);
-    for (const std::string& line : recordLines()) {
-        EXPECT_EQ(line.find("AddPage"), std::string::npos) << "no page without a device";
-    }
+    // The child tells both outputs through standard error: the debugger
+    // output comes first, and no page is added without a device.
+    const std::string told = (c.debug != nullptr ? c.debug : namedLine()) + c.console + "\n";
+    EXPECT_EXIT(
+        {
+            redirectForDeathTest();
+            MFD mfd;
+        },
+        ::testing::ExitedWithCode(platform::kExitFailureStatus),
+        ::testing::Matcher<const std::string&>(told));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Device, MfdStartupFailureTest,
-    ::testing::Values(StartupFailure{"NoRegistryEntry", nullptr, false,
-                                     "Failed to initialize DirectOutput, press any key to quit\n",
+    ::testing::Values(StartupFailure{"NoRegistryEntry", nullptr, false, kInitializeFailedMessage,
                                      "GetDirectOutputFileName failed\n"},
                       StartupFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", true,
-                                     "Failed to initialize DirectOutput, press any key to quit\n",
-                                     "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n"},
-                      StartupFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", true,
-                                     "No DirectOutput devices found, press any key to quit\n",
-                                     "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n"}),
+                                     kInitializeFailedMessage, nullptr},
+                      StartupFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", true, kNoDeviceMessage,
+                                     nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+}  // namespace testsupport

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "device/mfd.h"
 #include "platform/process.h"
 #include "tests/support/system_fixture.h"
 #include "tools/flightmfd_sim/answers.h"
@@ -148,7 +149,7 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
     // A worker thread, started before the display, may print its first line
     // after it, or under Wine a part of that line as the process ends.
     const std::string output = program().output();
-    EXPECT_NE(("\n" + output).find("\n" + std::string(c.expectedOutput)), std::string::npos)
+    EXPECT_NE(("\n" + output).find("\n" + std::string(c.expectedOutput) + "\n"), std::string::npos)
         << output;
     EXPECT_EQ(output.find("Initialization MFD OK"), std::string::npos) << output;
     EXPECT_NE(debugOutput().find(c.expectedDebug), std::string::npos) << debugOutput();
@@ -157,18 +158,15 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
 
 INSTANTIATE_TEST_SUITE_P(
     Device, DeviceFailureTest,
-    ::testing::Values(DeviceFailure{"NoRegistryEntry", nullptr, "",
-                                    "Failed to initialize DirectOutput, press any key to quit\n",
+    ::testing::Values(DeviceFailure{"NoRegistryEntry", nullptr, "", kInitializeFailedMessage,
                                     "GetDirectOutputFileName failed\n"},
                       DeviceFailure{"LibraryNotLoadable", nullptr, "/nonexistent/DirectOutput.so",
-                                    "Failed to initialize DirectOutput, press any key to quit\n",
+                                    kInitializeFailedMessage,
                                     "DirectOutput.dll filename : /nonexistent/DirectOutput.so\n"
                                     "LoadLibrary failed\n"},
                       DeviceFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr,
-                                    "Failed to initialize DirectOutput, press any key to quit\n",
-                                    "DirectOutput.dll filename : "},
-                      DeviceFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr,
-                                    "No DirectOutput devices found, press any key to quit\n",
+                                    kInitializeFailedMessage, "DirectOutput.dll filename : "},
+                      DeviceFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr, kNoDeviceMessage,
                                     "DirectOutput.dll filename : "}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -16,4 +16,20 @@ std::wstring environmentVariable(const char* name) {
     return fromUtf8(value, std::strlen(value), codePageChar);
 }
 
+std::optional<std::string> environmentText(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+bool setEnvironmentVariable(const char* name, const std::string& value) {
+    return setenv(name, value.c_str(), 1) == 0;
+}
+
+bool clearEnvironmentVariable(const char* name) {
+    return unsetenv(name) == 0;
+}
+
 }  // namespace platform

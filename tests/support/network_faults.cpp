@@ -8,7 +8,8 @@
 //
 // START and SECONDS count from the first send or receive of the process. A
 // receive that is waiting when a window opens fails within 50 ms, as it does
-// when an ICMP report of the lost network arrives.
+// when an ICMP report of the lost network arrives. It reads the plan through
+// the platform layer, linked in, as the program reads its environment.
 #include <dlfcn.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -17,7 +18,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <vector>
+
+#include "platform/environment.h"
 
 namespace {
 
@@ -36,7 +40,8 @@ struct Plan {
 
 Plan readPlan() {
     Plan plan{Clock::now(), {}};
-    const char* text = std::getenv("FLIGHTMFD_NETWORK_FAULTS");
+    const std::string faults = platform::environmentText("FLIGHTMFD_NETWORK_FAULTS").value_or("");
+    const char* text = faults.c_str();
     while (text != nullptr && *text != '\0') {
         char* end = nullptr;
         double start = std::strtod(text, &end);

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
-#include <cstdlib>
 #include <iterator>
 #include <mutex>
 #include <string>
@@ -18,14 +17,20 @@
 #include "platform/code_page.h"
 #include "platform/library.h"
 #include "platform/utf8.h"
-#include "tests/support/files.h"
+#include "tests/support/device_fixture.h"
 
+namespace testsupport {
 namespace {
 
 void* const kDevice = reinterpret_cast<void*>(uintptr_t{1});
 constexpr int32_t kFail = static_cast<int32_t>(0x80004005u);
 constexpr int32_t kBadHandle = static_cast<int32_t>(0x80070006u);
 constexpr int32_t kBadArgument = static_cast<int32_t>(0x80070057u);
+
+platform::LibraryHandle loadDisplay(const std::string& path) {
+    return platform::loadLibrary(
+        platform::fromUtf8(path.data(), path.size(), platform::codePageChar).c_str());
+}
 
 // What the device-change callback heard; filled from any thread.
 struct Changes {
@@ -51,41 +56,28 @@ struct Changes {
 
 // Loads the virtual display afresh for each test, with a record file of the
 // test's own and the environment switches that the test sets beforehand.
-class VirtualMfdTest : public ::testing::Test {
+class VirtualMfdTest : public DeviceTest {
   protected:
-    VirtualMfdTest() {
-        setenv("VIRTUALMFD_RECORD", folder_.file("record.txt").c_str(), 1);
-        setenv("VIRTUALMFD_VIEW", "0", 1);
-        for (const char* name : kSwitches) {
-            unsetenv(name);
-        }
-    }
-    ~VirtualMfdTest() override {
-        unload();
-        for (const char* name : kSwitches) {
-            unsetenv(name);
-        }
-    }
+    ~VirtualMfdTest() override { unload(); }
 
     void load() {
-        std::string path = VIRTUALMFD_PATH;
-        library_ = platform::loadLibrary(
-            platform::fromUtf8(path.data(), path.size(), platform::codePageChar).c_str());
+        library_ = loadDisplay(virtualDisplay());
         ASSERT_NE(library_, nullptr);
-        bind("DirectOutput_Initialize", initialize);
-        bind("DirectOutput_Deinitialize", deinitialize);
-        bind("DirectOutput_RegisterDeviceChangeCallback", registerDeviceChange);
-        bind("DirectOutput_Enumerate", enumerate);
-        bind("DirectOutput_AddPage", addPage);
-        bind("DirectOutput_SetString", setString);
-        bind("DirectOutput_GetDeviceType", getDeviceType);
-        bind("DirectOutput_GetDeviceInstance", getDeviceInstance);
-        bind("DirectOutput_RegisterSoftButtonChangeCallback", registerSoftButton);
-        bind("DirectOutput_RegisterPageChangeCallback", registerPageChange);
-        bind("DirectOutput_RemovePage", removePage);
-        bind("DirectOutput_SetLed", setLed);
-        bind("DirectOutput_SetImage", setImage);
-        bind("DirectOutput_SetProfile", setProfile);
+        using Entry = DirectOutputEntry;
+        bind(Entry::Initialize, initialize);
+        bind(Entry::Deinitialize, deinitialize);
+        bind(Entry::RegisterDeviceChangeCallback, registerDeviceChange);
+        bind(Entry::Enumerate, enumerate);
+        bind(Entry::AddPage, addPage);
+        bind(Entry::SetString, setString);
+        bind(Entry::GetDeviceType, getDeviceType);
+        bind(Entry::GetDeviceInstance, getDeviceInstance);
+        bind(Entry::RegisterSoftButtonChangeCallback, registerSoftButton);
+        bind(Entry::RegisterPageChangeCallback, registerPageChange);
+        bind(Entry::RemovePage, removePage);
+        bind(Entry::SetLed, setLed);
+        bind(Entry::SetImage, setImage);
+        bind(Entry::SetProfile, setProfile);
     }
 
     void unload() {
@@ -101,10 +93,6 @@ class VirtualMfdTest : public ::testing::Test {
         ASSERT_EQ(initialize(L"MFD"), 0);
         ASSERT_EQ(registerDeviceChange(&Changes::note, changes), 0);
         ASSERT_EQ(enumerate(), 0);
-    }
-
-    std::vector<std::string> recordLines() const {
-        return testsupport::splitLines(testsupport::readFile(folder_.file("record.txt")));
     }
 
     DirectOutputInitializeFn initialize = nullptr;
@@ -123,19 +111,35 @@ class VirtualMfdTest : public ::testing::Test {
     DirectOutputSetProfileFn setProfile = nullptr;
 
   private:
-    static constexpr const char* kSwitches[] = {
-        "VIRTUALMFD_NO_DEVICE",      "VIRTUALMFD_FAIL_INITIALIZE", "VIRTUALMFD_FAIL_SETSTRING",
-        "VIRTUALMFD_REPLUG_SECONDS", "VIRTUALMFD_RECORD_TIME",     "VIRTUALMFD_RECORD_RESULT"};
-
     template <typename Function>
-    void bind(const char* name, Function& entry) {
-        entry = reinterpret_cast<Function>(platform::findSymbol(library_, name));
-        ASSERT_NE(entry, nullptr) << name;
+    void bind(DirectOutputEntry entry, Function& function) {
+        function =
+            reinterpret_cast<Function>(platform::findSymbol(library_, entryPointName(entry)));
+        ASSERT_NE(function, nullptr) << entryPointName(entry);
     }
 
-    testsupport::TempFolder folder_{"virtualmfd"};
     platform::LibraryHandle library_ = nullptr;
 };
+
+// The display libraries export the entry points of the one list: the virtual
+// display all of them, the partial library for tests five.
+TEST(DisplayLibraries, ExportTheEntryPointsOfTheList) {
+    using Entry = DirectOutputEntry;
+    const std::vector<Entry> partial = {Entry::Initialize, Entry::RegisterDeviceChangeCallback,
+                                        Entry::Enumerate, Entry::AddPage, Entry::Deinitialize};
+    for (const std::string& path : {virtualDisplay(), partialDisplay()}) {
+        platform::LibraryHandle library = loadDisplay(path);
+        ASSERT_NE(library, nullptr) << path;
+        for (size_t i = 0; i < kDirectOutputEntryPointCount; ++i) {
+            const bool exported = path == virtualDisplay() ||
+                                  std::count(partial.begin(), partial.end(), Entry(i)) > 0;
+            EXPECT_EQ(platform::findSymbol(library, kDirectOutputEntryPoints[i]) != nullptr,
+                      exported)
+                << path << ": " << kDirectOutputEntryPoints[i];
+        }
+        platform::freeLibrary(library);
+    }
+}
 
 TEST_F(VirtualMfdTest, RecordsEveryCallOnItsOwnLine) {
     Changes changes;
@@ -211,7 +215,7 @@ TEST_F(VirtualMfdTest, InitializeStartsAfresh) {
 }
 
 TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
-    setenv("VIRTUALMFD_NO_DEVICE", "1", 1);
+    setSwitch("VIRTUALMFD_NO_DEVICE");
     Changes noDevice;
     start(&noDevice);
     EXPECT_TRUE(noDevice.events.empty());
@@ -222,14 +226,14 @@ TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
     EXPECT_EQ(setString(nullptr, 0, 0, 1, L"x"), kBadHandle);
     unload();
 
-    unsetenv("VIRTUALMFD_NO_DEVICE");
-    setenv("VIRTUALMFD_FAIL_INITIALIZE", "1", 1);
+    setSwitch("VIRTUALMFD_NO_DEVICE", "0");
+    setSwitch("VIRTUALMFD_FAIL_INITIALIZE");
     load();
     EXPECT_EQ(initialize(L"MFD"), kFail);
     unload();
 
-    unsetenv("VIRTUALMFD_FAIL_INITIALIZE");
-    setenv("VIRTUALMFD_FAIL_SETSTRING", "1", 1);
+    setSwitch("VIRTUALMFD_FAIL_INITIALIZE", "");
+    setSwitch("VIRTUALMFD_FAIL_SETSTRING");
     Changes failing;
     start(&failing);
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
@@ -242,7 +246,7 @@ TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
 }
 
 TEST_F(VirtualMfdTest, RecordLinesCarryTheSteadyClockWhenAsked) {
-    setenv("VIRTUALMFD_RECORD_TIME", "1", 1);
+    setSwitch("VIRTUALMFD_RECORD_TIME");
     auto millis = [](std::chrono::steady_clock::time_point moment) {
         return std::chrono::duration<double, std::milli>(moment.time_since_epoch()).count();
     };
@@ -272,7 +276,7 @@ TEST_F(VirtualMfdTest, RecordLinesCarryTheSteadyClockWhenAsked) {
 }
 
 TEST_F(VirtualMfdTest, ResultsEndTheRecordLinesWhenAsked) {
-    setenv("VIRTUALMFD_RECORD_RESULT", "1", 1);
+    setSwitch("VIRTUALMFD_RECORD_RESULT");
     Changes changes;
     start(&changes);
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
@@ -288,7 +292,7 @@ TEST_F(VirtualMfdTest, ResultsEndTheRecordLinesWhenAsked) {
 }
 
 TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
-    setenv("VIRTUALMFD_REPLUG_SECONDS", "1", 1);
+    setSwitch("VIRTUALMFD_REPLUG_SECONDS");
     Changes changes;
     start(&changes);
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
@@ -325,3 +329,4 @@ TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
 }
 
 }  // namespace
+}  // namespace testsupport

@@ -1,7 +1,7 @@
-// A display library for tests that lacks two entry points, DirectOutput_SetLed
-// (never called by the program) and DirectOutput_SetString (called). Whatever
-// it does export answers S_FALSE (1), a success that shows the call got
-// through, and it reports one device, 0x2, on Enumerate. Built with
+// A display library for tests that exports five entry points: four that the
+// program calls, without DirectOutput_SetString, and Deinitialize. What it
+// exports answers S_FALSE (1), a success that shows the call got through, and
+// it reports one device, 0x2, on Enumerate. Built with
 // PARTIALMFD_WITHOUT_ENUMERATE, it lacks DirectOutput_Enumerate as well, and
 // so never reports a device.
 #include <cstdint>
