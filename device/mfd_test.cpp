@@ -184,6 +184,14 @@ TEST_F(MfdTest, ARepluggedDeviceGetsItsPagesBackWhileTextsAreWritten) {
         for (int32_t line = 0; line < MFD::kLinesPerPage; ++line) {
             mfd.setString(1, line, "again");
         }
+#ifdef _WIN32
+        // The library's thread cannot end while Windows unloads the library,
+        // as the MFD's end does: the thread stops first.
+        platform::LibraryHandle library = loadDisplay(virtualDisplay());
+        reinterpret_cast<DirectOutputDeinitializeFn>(
+            platform::findSymbol(library, entryPointName(DirectOutputEntry::Deinitialize)))();
+        platform::freeLibrary(library);
+#endif
     }
     testing::internal::GetCapturedStdout();
     // Every call to the new device succeeds, its pages first.

@@ -1,5 +1,7 @@
 #include "tests/support/device_fixture.h"
 
+#include "platform/code_page.h"
+#include "platform/utf8.h"
 #include "tests/support/process.h"
 
 namespace testsupport {
@@ -10,6 +12,11 @@ std::string virtualDisplay() {
 
 std::string partialDisplay() {
     return programUnderTest(PARTIALMFD_PATH);
+}
+
+platform::LibraryHandle loadDisplay(const std::string& path) {
+    return platform::loadLibrary(
+        platform::fromUtf8(path.data(), path.size(), platform::codePageChar).c_str());
 }
 
 DeviceTest::DeviceTest() {

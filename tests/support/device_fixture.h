@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/library.h"
 #include "tests/support/debug_capture.h"
 #include "tests/support/files.h"
 #include "tests/support/own_registry.h"
@@ -16,6 +17,8 @@ namespace testsupport {
 // it: the virtual display, and the one that lacks entry points.
 std::string virtualDisplay();
 std::string partialDisplay();
+// Loads the library at `path` (UTF-8) as the program does; null when it cannot.
+platform::LibraryHandle loadDisplay(const std::string& path);
 
 // A fixture for the tests of the display library and of what drives it: the
 // debugger output captured, a record file in a fresh temporary folder, a

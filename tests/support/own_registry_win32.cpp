@@ -28,12 +28,15 @@ void OwnRegistry::storeText(const std::string& text) {
 }
 
 void OwnRegistry::storeBytes(const std::string& bytes, bool binary) {
+    // Windows stores a text's terminating zero that the count leaves out when
+    // one follows the text in memory; what follows here is not zero.
+    const std::string followed = bytes + "\x01\x01";
     HKEY key;
     if (unavailable().empty() &&
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDirectOutputKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                         &key, nullptr) == ERROR_SUCCESS) {
         RegSetValueExW(key, kDirectOutputValue, 0, binary ? REG_BINARY : REG_SZ,
-                       reinterpret_cast<const BYTE*>(bytes.data()),
+                       reinterpret_cast<const BYTE*>(followed.data()),
                        static_cast<DWORD>(bytes.size()));
         RegCloseKey(key);
     }

@@ -172,7 +172,10 @@ std::vector<RecordedCall> RecordReader::next() {
     while ((count = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
         partial_.append(buffer, count);
     }
-    std::clearerr(file_);  // reading on from here next time
+    // Reading on from here next time. A seek, not clearerr: Wine's C runtime
+    // also marks the file itself at its end, and answers every later read
+    // with nothing until a seek.
+    std::fseek(file_, 0, SEEK_CUR);
     size_t start = 0;
     for (size_t end; (end = partial_.find('\n', start)) != std::string::npos; start = end + 1) {
         if (std::optional<RecordedCall> call =

@@ -14,9 +14,6 @@
 #include <vector>
 
 #include "device/direct_output.h"
-#include "platform/code_page.h"
-#include "platform/library.h"
-#include "platform/utf8.h"
 #include "tests/support/device_fixture.h"
 
 namespace testsupport {
@@ -26,11 +23,6 @@ void* const kDevice = reinterpret_cast<void*>(uintptr_t{1});
 constexpr int32_t kFail = static_cast<int32_t>(0x80004005u);
 constexpr int32_t kBadHandle = static_cast<int32_t>(0x80070006u);
 constexpr int32_t kBadArgument = static_cast<int32_t>(0x80070057u);
-
-platform::LibraryHandle loadDisplay(const std::string& path) {
-    return platform::loadLibrary(
-        platform::fromUtf8(path.data(), path.size(), platform::codePageChar).c_str());
-}
 
 // What the device-change callback heard; filled from any thread.
 struct Changes {
@@ -312,7 +304,8 @@ TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
     EXPECT_EQ(addPage(arrived, 0, L"PAGE00", 1), 0);
     EXPECT_EQ(setString(arrived, 0, 0, 1, L"x"), 0);
 
-    // Unloading stops the thread; nothing is called afterwards.
+    // Deinitialize stops the thread; nothing is called afterwards.
+    EXPECT_EQ(deinitialize(), 0);
     unload();
     size_t heard;
     {
