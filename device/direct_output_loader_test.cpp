@@ -23,7 +23,7 @@ namespace {
 class LoaderTest : public DeviceTest {
   protected:
     LoaderTest() {
-        nameLibrary(nullptr);
+        nameLibrary(std::nullopt);
         registerLibrary(virtualDisplay());
     }
 
@@ -118,7 +118,7 @@ TEST_F(LoaderTest, DisplayLibraryVariableTakesThePlaceOfTheRegistry) {
     };
     for (const auto& c : cases) {
         const std::string label = c.variable.value_or("(not set)");
-        nameLibrary(c.variable ? c.variable->c_str() : nullptr);
+        nameLibrary(c.variable);
         registerLibrary(c.registered);
         clearDebugOutput();
         DirectOutputLoader loader;

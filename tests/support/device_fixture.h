@@ -2,47 +2,56 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/library.h"
-#include "tests/support/debug_capture.h"
 #include "tests/support/files.h"
 #include "tests/support/own_registry.h"
 #include "tests/support/scoped_environment.h"
 
 namespace testsupport {
 
-// The display library of the build under test, where programUnderTest finds
-// it: the virtual display, and the one that lacks entry points.
+// The display libraries of the build under test, where programUnderTest finds
+// them: the virtual display, and the one that lacks entry points.
 std::string virtualDisplay();
 std::string partialDisplay();
 // Loads the library at `path` (UTF-8) as the program does; null when it cannot.
 platform::LibraryHandle loadDisplay(const std::string& path);
 
 // A fixture for the tests of the display library and of what drives it: the
-// debugger output captured, a record file in a fresh temporary folder, a
-// registry of the test's own without the entry, and FLIGHTMFD_DISPLAY_LIBRARY
-// naming the virtual display, whose live view is off and whose switches of
-// failure are off. The environment is put back at the end.
+// debugger output kept for the test (platform::swapDebugSink), a record file
+// in a fresh temporary folder, a registry of the test's own without the
+// entry, and FLIGHTMFD_DISPLAY_LIBRARY naming the virtual display, with its
+// live view and its switches of failure off. The environment is put back at
+// the end.
 class DeviceTest : public ::testing::Test {
   protected:
     DeviceTest();
-    void SetUp() override;
+    ~DeviceTest() override;
+    void SetUp() override { ASSERT_EQ(registry_.unavailable(), ""); }
 
-    // Names `path` in FLIGHTMFD_DISPLAY_LIBRARY; null: not set, so that the
+    // Names `path` in FLIGHTMFD_DISPLAY_LIBRARY; nothing: not set, so that the
     // registry decides.
-    void nameLibrary(const char* path);
+    void nameLibrary(const std::optional<std::string>& path) {
+        environment_.set("FLIGHTMFD_DISPLAY_LIBRARY", path);
+    }
     // Sets one of the virtual display's switches (VIRTUALMFD_...) to `value`.
     void setSwitch(const char* name, const char* value = "1") { environment_.set(name, value); }
-    std::string debugOutput() const { return debug_.text(); }
-    void clearDebugOutput() { debug_.clear(); }
+    std::string debugOutput() const;
+    void clearDebugOutput();
     std::vector<std::string> recordLines() const;
 
     TempFolder folder_;
     ScopedEnvironment environment_;
     OwnRegistry registry_;
-    DebugCapture debug_;
 };
+
+// For the child of a death test, which tells its parent only through standard
+// error: standard input is at its end, so that a key wait returns at once, and
+// standard output and the debugger output go to standard error, in the order
+// written.
+void redirectForDeathTest();
 
 }  // namespace testsupport

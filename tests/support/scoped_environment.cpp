@@ -1,37 +1,34 @@
 #include "tests/support/scoped_environment.h"
 
+#include <algorithm>
+
 #include "platform/environment.h"
 
 namespace testsupport {
+namespace {
+
+void put(const char* name, const std::optional<std::string>& value) {
+    if (value) {
+        platform::setEnvironmentVariable(name, *value);
+    } else {
+        platform::clearEnvironmentVariable(name);
+    }
+}
+
+}  // namespace
 
 ScopedEnvironment::~ScopedEnvironment() {
-    // Latest first, although each name is saved once.
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-        if (it->second) {
-            platform::setEnvironmentVariable(it->first.c_str(), *it->second);
-        } else {
-            platform::clearEnvironmentVariable(it->first.c_str());
-        }
+    for (const auto& [name, value] : saved_) {
+        put(name.c_str(), value);
     }
 }
 
-void ScopedEnvironment::set(const char* name, const std::string& value) {
-    save(name);
-    platform::setEnvironmentVariable(name, value);
-}
-
-void ScopedEnvironment::clear(const char* name) {
-    save(name);
-    platform::clearEnvironmentVariable(name);
-}
-
-void ScopedEnvironment::save(const char* name) {
-    for (const auto& saved : saved_) {
-        if (saved.first == name) {
-            return;
-        }
+void ScopedEnvironment::set(const char* name, const std::optional<std::string>& value) {
+    if (std::none_of(saved_.begin(), saved_.end(),
+                     [&](const auto& s) { return s.first == name; })) {
+        saved_.emplace_back(name, platform::environmentText(name));
     }
-    saved_.emplace_back(name, platform::environmentText(name));
+    put(name, value);
 }
 
 }  // namespace testsupport

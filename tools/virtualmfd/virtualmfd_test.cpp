@@ -113,26 +113,6 @@ class VirtualMfdTest : public DeviceTest {
     platform::LibraryHandle library_ = nullptr;
 };
 
-// The display libraries export the entry points of the one list: the virtual
-// display all of them, the partial library for tests five.
-TEST(DisplayLibraries, ExportTheEntryPointsOfTheList) {
-    using Entry = DirectOutputEntry;
-    const std::vector<Entry> partial = {Entry::Initialize, Entry::RegisterDeviceChangeCallback,
-                                        Entry::Enumerate, Entry::AddPage, Entry::Deinitialize};
-    for (const std::string& path : {virtualDisplay(), partialDisplay()}) {
-        platform::LibraryHandle library = loadDisplay(path);
-        ASSERT_NE(library, nullptr) << path;
-        for (size_t i = 0; i < kDirectOutputEntryPointCount; ++i) {
-            const bool exported = path == virtualDisplay() ||
-                                  std::count(partial.begin(), partial.end(), Entry(i)) > 0;
-            EXPECT_EQ(platform::findSymbol(library, kDirectOutputEntryPoints[i]) != nullptr,
-                      exported)
-                << path << ": " << kDirectOutputEntryPoints[i];
-        }
-        platform::freeLibrary(library);
-    }
-}
-
 TEST_F(VirtualMfdTest, RecordsEveryCallOnItsOwnLine) {
     Changes changes;
     start(&changes);
@@ -150,23 +130,21 @@ TEST_F(VirtualMfdTest, RecordsEveryCallOnItsOwnLine) {
     EXPECT_EQ(setImage(kDevice, 0, 0, 0, nullptr), 0);
     EXPECT_EQ(setProfile(kDevice, 0, nullptr), 0);
     EXPECT_EQ(deinitialize(), 0);
-    const std::vector<std::string> expected = {
-        "Initialize \"MFD\"",
-        "RegisterDeviceChangeCallback",
-        "Enumerate",
-        "AddPage 0x1 0 \"PAGE00\" 1",
-        "SetString 0x1 0 1 14 \"IAS 120.0 kmph\"",
-        "SetString 0x1 0 2 3 \"\\\"\\\\\\n\"",
-        "GetDeviceType",
-        "GetDeviceInstance",
-        "RegisterSoftButtonChangeCallback",
-        "RegisterPageChangeCallback",
-        "RemovePage",
-        "SetLed",
-        "SetImage",
-        "SetProfile",
-        "Deinitialize",
-    };
+    const std::vector<std::string> expected = {"Initialize \"MFD\"",
+                                               "RegisterDeviceChangeCallback",
+                                               "Enumerate",
+                                               "AddPage 0x1 0 \"PAGE00\" 1",
+                                               "SetString 0x1 0 1 14 \"IAS 120.0 kmph\"",
+                                               "SetString 0x1 0 2 3 \"\\\"\\\\\\n\"",
+                                               "GetDeviceType",
+                                               "GetDeviceInstance",
+                                               "RegisterSoftButtonChangeCallback",
+                                               "RegisterPageChangeCallback",
+                                               "RemovePage",
+                                               "SetLed",
+                                               "SetImage",
+                                               "SetProfile",
+                                               "Deinitialize"};
     EXPECT_EQ(recordLines(), expected);
 }
 
