@@ -24,12 +24,13 @@ std::optional<std::string> environmentText(const char* name) {
     return std::string(value);
 }
 
+// Not safe while another thread reads the environment, as the header says.
 bool setEnvironmentVariable(const char* name, const std::string& value) {
-    return setenv(name, value.c_str(), 1) == 0;
+    return setenv(name, value.c_str(), 1) == 0;  // NOLINT(concurrency-mt-unsafe)
 }
 
 bool clearEnvironmentVariable(const char* name) {
-    return unsetenv(name) == 0;
+    return unsetenv(name) == 0;  // NOLINT(concurrency-mt-unsafe)
 }
 
 }  // namespace platform

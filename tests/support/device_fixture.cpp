@@ -28,6 +28,7 @@ void keepDebugText(const std::string& text) {
 
 void debugToStandardError(const std::string& text) {
     std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);  // Windows' C runtime may buffer it, and the order matters
 }
 
 }  // namespace
