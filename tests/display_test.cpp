@@ -142,7 +142,10 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
         environment_[c.variable] = "1";
     }
     if (c.registered != nullptr) {
-        registerLibrary(c.registered);
+        const std::string notHeld = registerLibrary(c.registered);
+        if (!notHeld.empty()) {
+            GTEST_SKIP() << notHeld;
+        }
     }
     startWith({{"altimeter", ""}});
     EXPECT_EQ(exitStatus(), platform::kExitFailureStatus);

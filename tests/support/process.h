@@ -54,6 +54,11 @@ class Process {
     std::string output() const;
     std::string errors() const;
 
+    // "" when the process is as this class promises; else how it is not (on
+    // Windows: not in the job that ends it with us, or inheriting more than
+    // its standard handles). It runs all the same; a test fails with it.
+    const std::string& fault() const { return fault_; }
+
   private:
     // The platform half's own state (on Windows the handles and the debugger
     // thread); none on POSIX.
@@ -69,6 +74,7 @@ class Process {
     std::optional<int> exitStatus_;
     std::string outputPath_;
     std::string errorPath_;
+    std::string fault_;
     std::unique_ptr<Handles> handles_;
 };
 

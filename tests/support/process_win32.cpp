@@ -46,6 +46,17 @@ namespace {
 // are waited for.
 constexpr DWORD kEndMs = 10000;
 constexpr DWORD kDebugEventMs = 100;
+// The loader's breakpoint of a 32-bit process that a 64-bit debugger debugs
+// (STATUS_WX86_BREAKPOINT, which winnt.h does not name).
+constexpr DWORD kWow64Breakpoint = 0x4000001F;
+
+std::string failed(const std::string& what, DWORD error) {
+    return what + " (error " + std::to_string(error) + ")";
+}
+
+void addFault(std::string& faults, const std::string& fault) {
+    faults += (faults.empty() ? "" : "; ") + fault;
+}
 
 wchar_t latin1(unsigned char byte) {
     return static_cast<wchar_t>(byte);
@@ -145,14 +156,26 @@ void appendDebugText(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info,
     }
 }
 
+// WaitForDebugEventEx where Windows has it (10 and later): only with it does
+// the text of OutputDebugStringW come as it was written. WaitForDebugEvent
+// gets its ANSI copy, in which a character outside the code page is '?'.
+using DebugEventWait = BOOL(WINAPI*)(DEBUG_EVENT*, DWORD);
+
+DebugEventWait debugEventWait() {
+    const FARPROC wait = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "WaitForDebugEventEx");
+    return wait != nullptr ? reinterpret_cast<DebugEventWait>(reinterpret_cast<void (*)()>(wait))
+                           : WaitForDebugEvent;
+}
+
 // The debugger's loop, on the thread that started the process, as Windows
 // requires, until the process has ended or `quit` is set and no event comes.
-// Every exception but the loader's breakpoint goes back to the process
-// unhandled, as if no debugger were there.
+// Every exception but the loader's breakpoint, in either width, goes back to
+// the process unhandled, as if no debugger were there.
 void serveDebugger(HANDLE process, const std::wstring& file, const std::atomic<bool>& quit) {
+    const DebugEventWait waitForDebugEvent = debugEventWait();
     for (;;) {
         DEBUG_EVENT event;
-        if (!WaitForDebugEvent(&event, kDebugEventMs)) {
+        if (!waitForDebugEvent(&event, kDebugEventMs)) {
             if (quit) {
                 return;
             }
@@ -169,11 +192,13 @@ void serveDebugger(HANDLE process, const std::wstring& file, const std::atomic<b
             case OUTPUT_DEBUG_STRING_EVENT:
                 appendDebugText(process, event.u.DebugString, file);
                 break;
-            case EXCEPTION_DEBUG_EVENT:
-                if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+            case EXCEPTION_DEBUG_EVENT: {
+                const DWORD code = event.u.Exception.ExceptionRecord.ExceptionCode;
+                if (code != EXCEPTION_BREAKPOINT && code != kWow64Breakpoint) {
                     reply = DBG_EXCEPTION_NOT_HANDLED;
                 }
                 break;
+            }
             default:
                 break;
         }
@@ -185,18 +210,80 @@ void serveDebugger(HANDLE process, const std::wstring& file, const std::atomic<b
 }
 
 // A job that kills what it holds when its last handle closes, ours: also
-// when the test itself dies.
-HANDLE killingJob() {
+// when the test itself dies. Null when there is none, with the error in
+// *error.
+HANDLE killingJob(DWORD* error) {
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (job == nullptr) {
+        *error = GetLastError();
+        return nullptr;
+    }
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (job != nullptr &&
-        !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        *error = GetLastError();
         CloseHandle(job);
-        job = nullptr;
+        return nullptr;
     }
     return job;
 }
+
+// The startup information of a child that inherits its three standard
+// handles and no other handle of ours (which would keep a file, a socket or
+// a pipe of the test open while it runs).
+class StartupInfo {
+  public:
+    StartupInfo(HANDLE input, HANDLE output, HANDLE error) {
+        info_.StartupInfo.cb = sizeof info_.StartupInfo;
+        info_.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+        info_.StartupInfo.hStdInput = input;
+        info_.StartupInfo.hStdOutput = output;
+        info_.StartupInfo.hStdError = error;
+        for (HANDLE handle : {input, output, error}) {
+            if (handle != INVALID_HANDLE_VALUE) {
+                inherited_.push_back(handle);
+            }
+        }
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        attributes_.resize(size);
+        auto* list = reinterpret_cast<PPROC_THREAD_ATTRIBUTE_LIST>(attributes_.data());
+        if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) {
+            fault_ = failed("cannot limit the handles that the child inherits", GetLastError());
+            return;
+        }
+        info_.lpAttributeList = list;
+        if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                       inherited_.data(), inherited_.size() * sizeof(HANDLE),
+                                       nullptr, nullptr)) {
+            fault_ = failed("cannot limit the handles that the child inherits", GetLastError());
+            return;
+        }
+        info_.StartupInfo.cb = sizeof info_;
+    }
+    ~StartupInfo() {
+        if (info_.lpAttributeList != nullptr) {
+            DeleteProcThreadAttributeList(info_.lpAttributeList);
+        }
+        CloseHandle(info_.StartupInfo.hStdInput);
+        CloseHandle(info_.StartupInfo.hStdOutput);
+        CloseHandle(info_.StartupInfo.hStdError);
+    }
+    StartupInfo(const StartupInfo&) = delete;
+    StartupInfo& operator=(const StartupInfo&) = delete;
+
+    // Extended only when the list is whole: a child that inherits too much
+    // still runs, and fault() says so.
+    STARTUPINFOW* get() { return &info_.StartupInfo; }
+    DWORD flags() const { return fault_.empty() ? EXTENDED_STARTUPINFO_PRESENT : 0; }
+    const std::string& fault() const { return fault_; }
+
+  private:
+    STARTUPINFOEXW info_ = {};
+    std::vector<HANDLE> inherited_;
+    std::vector<char> attributes_;
+    std::string fault_;
+};
 
 }  // namespace
 
@@ -213,20 +300,20 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     std::wstring environmentStrings = environmentBlock(environment);
     const std::wstring workingFolder = wide(folder);
 
-    // The handles are inheritable only from here until they are closed below;
-    // only one thread starts processes, so no other child inherits them.
-    STARTUPINFOW start = {};
-    start.cb = sizeof start;
-    start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdInput = childFile("NUL", false);
-    start.hStdOutput = childFile(outputPath_, true);
-    start.hStdError = childFile(errorPath_, true);
+    // The handles are inheritable only while `start` lives, and listed as the
+    // only ones that the child inherits; only one thread starts processes, so
+    // no other child inherits them.
+    StartupInfo start(childFile("NUL", false), childFile(outputPath_, true),
+                      childFile(errorPath_, true));
+    addFault(fault_, start.fault());
     // Suspended until it is in its job. Detached: no console of its own,
     // whose window a program would keep open for a key.
-    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | DETACHED_PROCESS;
+    const DWORD flags =
+        CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | DETACHED_PROCESS | start.flags();
     auto createProcess = [&](DWORD moreFlags, PROCESS_INFORMATION* info) {
         return CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, flags | moreFlags,
-                              &environmentStrings[0], workingFolder.c_str(), &start, info) != 0;
+                              &environmentStrings[0], workingFolder.c_str(), start.get(),
+                              info) != 0;
     };
 
     PROCESS_INFORMATION info = {};
@@ -254,16 +341,18 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
         info = handedOver.get();
         started = info.hProcess != nullptr;
     }
-    CloseHandle(start.hStdInput);
-    CloseHandle(start.hStdOutput);
-    CloseHandle(start.hStdError);
     if (!started) {
         handles_->release();
         return;
     }
-    handles_->job = killingJob();
-    if (handles_->job != nullptr) {
-        AssignProcessToJobObject(handles_->job, info.hProcess);
+    // Outside the job it would outlive a test that dies: fault() says so.
+    DWORD error = 0;
+    handles_->job = killingJob(&error);
+    if (handles_->job == nullptr) {
+        addFault(fault_, failed("cannot make a job that ends the child with the test", error));
+    } else if (!AssignProcessToJobObject(handles_->job, info.hProcess)) {
+        addFault(fault_, failed("cannot put the child in the job that ends it with the test",
+                                GetLastError()));
     }
     ResumeThread(info.hThread);
     CloseHandle(info.hThread);

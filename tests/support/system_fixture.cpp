@@ -23,10 +23,11 @@ SystemTest::SystemTest() {
     environment_["VIRTUALMFD_VIEW"] = "0";
 }
 
-void SystemTest::registerLibrary(const std::string& path) {
+std::string SystemTest::registerLibrary(const std::string& path) {
     // Empty is as if not set, whatever the test's own environment holds.
     environment_["FLIGHTMFD_DISPLAY_LIBRARY"] = "";
     registryEntry_ = std::make_unique<RegistryEntry>(folder_.file("registry"), path);
+    return registryEntry_->notHeld();
 }
 
 void SystemTest::start() {

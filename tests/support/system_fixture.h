@@ -47,8 +47,10 @@ class SystemTest : public ::testing::Test {
 
     void writeConfig(const std::string& xml) { writeFile(folder_.file("config.xml"), xml); }
     // For the tests of the registry: FLIGHTMFD_DISPLAY_LIBRARY is cleared, and
-    // the registry names `path` ("": no entry) until the test ends.
-    void registerLibrary(const std::string& path);
+    // the registry names `path` ("": no entry) until the test ends. Returns
+    // "", or why the registry cannot (RegistryEntry::notHeld): the test then
+    // skips with that reason.
+    std::string registerLibrary(const std::string& path);
     void start();
     // Starts `command` with `arguments` in place of the program, in the
     // same folder and environment (a wrapper that starts the program).

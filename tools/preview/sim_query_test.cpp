@@ -83,7 +83,7 @@ TEST(SimQuery, SilenceIsNoAnswerNotAnError) {
 }
 
 // Only what the program itself would take counts: an answer of at least
-// its code and separator, from the simulator's own port.
+// its code and separator and at most its buffer, from the simulator's own port.
 TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {
     UdpEndpoint simulator(0);
     UdpEndpoint stranger(0);
@@ -94,6 +94,9 @@ TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {
         ASSERT_TRUE(simulator.sendTo(first.from, "A/30", 4));
         ASSERT_TRUE(stranger.sendTo(first.from, "A/40\\1000", 9));
         ASSERT_TRUE(simulator.sendTo(first.from, "A/32\\2", 6));
+        // The longest answer that the program reads whole.
+        const std::string longest = "A/22\\" + std::string(1019, 'N');
+        ASSERT_TRUE(simulator.sendTo(first.from, longest.data(), 1024));
     });
     IL2Data data;
     SimAnswers answers;
@@ -101,7 +104,8 @@ TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {
     // Not every code is answered, so this waits the whole second.
     ASSERT_TRUE(askSimulator(simulator.port(), 1000, &data, &answers, &error)) << error;
     answering.join();
-    EXPECT_EQ(answers.answered, 1);
+    EXPECT_EQ(answers.answered, 2);
+    EXPECT_EQ(std::string(data.plane), std::string(1019, 'N'));
     EXPECT_EQ(answers.unanswered & (valueBit(*flightValueNamed("speedometer_indicated")) |
                                     valueBit(*flightValueNamed("altimeter")) |
                                     valueBit(*flightValueNamed("variometer"))),

@@ -172,9 +172,9 @@ std::vector<RecordedCall> RecordReader::next() {
     while ((count = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
         partial_.append(buffer, count);
     }
-    // Reading on from here next time. A seek, not clearerr: Wine's C runtime
-    // also marks the file itself at its end, and answers every later read
-    // with nothing until a seek.
+    // Reading on from here next time. A seek, unlike clearerr alone, also
+    // makes the Windows C runtime look at the file again for what was
+    // written since.
     std::fseek(file_, 0, SEEK_CUR);
     size_t start = 0;
     for (size_t end; (end = partial_.find('\n', start)) != std::string::npos; start = end + 1) {

@@ -1,0 +1,115 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "tests/support/files.h"
+#include "tests/support/registry_entry.h"
+
+namespace testsupport {
+namespace {
+
+const wchar_t kParentKey[] = L"SOFTWARE\\Saitek";
+const wchar_t kKey[] = L"SOFTWARE\\Saitek\\DirectOutput";
+const wchar_t kValue[] = L"DirectOutputX86";
+
+// A registry value as it is stored.
+struct Stored {
+    DWORD type;
+    std::vector<BYTE> bytes;
+    bool operator==(const Stored& other) const {
+        return type == other.type && bytes == other.bytes;
+    }
+};
+
+void PrintTo(const Stored& value, std::ostream* out) {
+    *out << "type " << value.type << ", " << value.bytes.size() << " bytes";
+}
+
+Stored text(DWORD type, const std::wstring& text) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {type, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+std::optional<Stored> stored() {
+    DWORD type = 0;
+    DWORD size = 0;
+    const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, flags, &type, nullptr, &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    Stored value{type, std::vector<BYTE>(size)};
+    RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, flags, &type, value.bytes.data(), &size);
+    value.bytes.resize(size);
+    return value;
+}
+
+void store(const std::optional<Stored>& value) {
+    if (!value) {
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue);
+        return;
+    }
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, kValue, 0, value->type, value->bytes.data(),
+                   static_cast<DWORD>(value->bytes.size()));
+    RegCloseKey(key);
+}
+
+bool keyThere(const wchar_t* path) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+// Each row's value is the machine's as the entry finds it: a path is put
+// back whole, and a value that the entry does not take for a path stays as
+// it is, with the entry not held.
+TEST(RegistryEntryWindows, PutsBackWhatItChangedAndLeavesAloneWhatItCannotRead) {
+    const std::wstring longPath = L"C:\\" + std::wstring(2000, L'd') + L"\\DirectOutput.dll";
+    const struct {
+        const char* label;
+        std::optional<Stored> before;
+        bool held;
+    } cases[] = {
+        {"no value, and the keys made go again", std::nullopt, true},
+        {"a path longer than 1,040 characters", text(REG_SZ, longPath), true},
+        {"a number", Stored{REG_DWORD, {7, 0, 0, 0}}, false},
+        {"a path to expand", text(REG_EXPAND_SZ, L"%ProgramFiles%\\DirectOutput.dll"), false},
+    };
+    TempFolder folder;
+    const bool parentThere = keyThere(kParentKey);
+    {
+        // The machine's own entry, put back at the end; the rows' entries
+        // nest in it, as the mutex is the thread's own.
+        const RegistryEntry machine(folder.path(), "");
+        if (!machine.notHeld().empty()) {
+            GTEST_SKIP() << machine.notHeld();
+        }
+        for (const auto& c : cases) {
+            store(c.before);
+            const bool keysThere = keyThere(kParentKey);
+            {
+                const RegistryEntry entry(folder.path(), "C:\\test\\display.dll");
+                EXPECT_EQ(entry.notHeld().empty(), c.held) << c.label << ": " << entry.notHeld();
+                EXPECT_EQ(stored(), c.held ? text(REG_SZ, L"C:\\test\\display.dll") : c.before)
+                    << c.label;
+            }
+            EXPECT_EQ(stored(), c.before) << c.label;
+            EXPECT_EQ(keyThere(kParentKey), keysThere) << c.label;
+            store(std::nullopt);
+        }
+    }
+    EXPECT_EQ(keyThere(kParentKey), parentThere);
+}
+
+}  // namespace
+}  // namespace testsupport
