@@ -18,21 +18,24 @@ namespace testsupport {
 namespace {
 
 // The loader finds the library through the registry of the platform (the
-// registry on Windows, its stand-in on POSIX), as the program does without
-// FLIGHTMFD_DISPLAY_LIBRARY.
+// registry on Windows, its stand-in on POSIX), one of the test's own, as the
+// program does without FLIGHTMFD_DISPLAY_LIBRARY.
 class LoaderTest : public DeviceTest {
   protected:
-    LoaderTest() {
+    void SetUp() override {
+        if (const std::string why = ownRegistry(); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
         nameLibrary(std::nullopt);
         registerLibrary(virtualDisplay());
     }
 
-    // Makes `path` the registered library; an empty path removes the whole key.
-    void registerLibrary(const std::string& path) {
-        if (path.empty()) {
-            registry_.remove(false);
+    // Makes `path` the registered library; nothing removes the whole key.
+    void registerLibrary(const std::optional<std::string>& path) {
+        if (path) {
+            registry_->storeText(*path);
         } else {
-            registry_.storeText(path);
+            registry_->remove(false);
         }
     }
 };
@@ -63,7 +66,7 @@ std::vector<int32_t> wrapperResults(const DirectOutputLoader& loader, Arrival* a
 }
 
 TEST_F(LoaderTest, WithoutRegistryKeyTheLoaderStaysEmpty) {
-    registerLibrary("");
+    registerLibrary(std::nullopt);
     DirectOutputLoader loader;
     EXPECT_FALSE(loader.loaded());
     EXPECT_EQ(debugOutput(), "GetDirectOutputFileName failed\n");
@@ -73,48 +76,35 @@ TEST_F(LoaderTest, WithoutRegistryKeyTheLoaderStaysEmpty) {
     EXPECT_TRUE(recordLines().empty());
 }
 
-TEST_F(LoaderTest, ALibraryThatCannotBeLoadedIsNamedThenReported) {
-    const struct {
-        std::string value;
-        std::string debug;
-    } cases[] = {
-        {"/nonexistent/DirectOutput.so",
-         "DirectOutput.dll filename : /nonexistent/DirectOutput.so\nLoadLibrary failed\n"},
-        // An empty value names no library (the dynamic loader would take it for the program).
-        {"", "DirectOutput.dll filename : \nLoadLibrary failed\n"},
-    };
-    for (const auto& c : cases) {
-        clearDebugOutput();
-        registry_.storeText(c.value);
-        DirectOutputLoader loader;
-        EXPECT_FALSE(loader.loaded());
-        EXPECT_EQ(debugOutput(), c.debug);
-        EXPECT_EQ(loader.Initialize(L"MFD"), E_NOTIMPL);
-    }
-}
-
-TEST_F(LoaderTest, DisplayLibraryVariableTakesThePlaceOfTheRegistry) {
+TEST_F(LoaderTest, TheVariableOrElseTheRegistryNamesTheLibrary) {
     const std::string library = virtualDisplay();
     const std::string named = "DirectOutput.dll filename : ";
+    const auto none = std::nullopt;
     const struct {
-        std::optional<std::string> variable;  // nothing: not set
-        std::string registered;
+        std::optional<std::string> variable;    // nothing: not set
+        std::optional<std::string> registered;  // nothing: no key
         bool loaded;
         std::string debug;
     } cases[] = {
         // No registry entry at all: the variable alone names the library.
-        {library, "", true, named + library + "\n"},
+        {library, none, true, named + library + "\n"},
         // It wins over the registry, also when its library cannot be loaded.
         {"/nonexistent/libvirtualmfd.so", library, false,
          named + "/nonexistent/libvirtualmfd.so\nLoadLibrary failed\n"},
         // A path in double quotes is the path without them.
-        {"\"" + library + "\"", "", true, named + library + "\n"},
+        {"\"" + library + "\"", none, true, named + library + "\n"},
         {" \"/nonexistent/my lib.so\" ", library, false,
          named + "/nonexistent/my lib.so\nLoadLibrary failed\n"},
         // Empty is as if not set: the registry decides.
         {"", library, true, named + library + "\n"},
-        {"", "", false, "GetDirectOutputFileName failed\n"},
-        {std::nullopt, "", false, "GetDirectOutputFileName failed\n"},
+        {"", none, false, "GetDirectOutputFileName failed\n"},
+        {none, none, false, "GetDirectOutputFileName failed\n"},
+        // A registered library that cannot be loaded is named, then reported;
+        // so is an empty value, which names no library (the dynamic loader
+        // would take it for the program).
+        {none, "/nonexistent/DirectOutput.so", false,
+         named + "/nonexistent/DirectOutput.so\nLoadLibrary failed\n"},
+        {none, "", false, named + "\nLoadLibrary failed\n"},
     };
     for (const auto& c : cases) {
         const std::string label = c.variable.value_or("(not set)");
@@ -238,7 +228,7 @@ TEST_F(LoaderTest, AnyByteCountGivesATerminatedPath) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        registry_.storeBytes(c.bytes, c.binary);
+        registry_->storeBytes(c.bytes, c.binary);
         std::unique_ptr<wchar_t[]> path;
         ASSERT_TRUE(DirectOutputLoader::GetDirectOutputFileName(path));
         ASSERT_EQ(terminatedLength(path.get()), static_cast<long>(c.path.size()));

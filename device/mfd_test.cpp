@@ -4,12 +4,10 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/process.h"
 #include "tests/support/device_fixture.h"
 
 namespace testsupport {
@@ -254,52 +252,6 @@ TEST(MfdDeviceChange, TheFirstDeviceWinsUntilItLeaves) {
     }
     MFD::deviceHandle = nullptr;
 }
-
-struct StartupFailure {
-    const char* name;
-    const char* variable;  // set to "1", if any
-    bool named;            // whether FLIGHTMFD_DISPLAY_LIBRARY names the virtual display
-    const char* console;
-    const char* debug;  // the debugger output; null: the line that names the library
-};
-
-// Test names carry the case; the parameter prints as its name too.
-void PrintTo(const StartupFailure& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class MfdStartupFailureTest : public MfdTest,
-                              public ::testing::WithParamInterface<StartupFailure> {};
-
-TEST_P(MfdStartupFailureTest, WaitsForAKeyAndEnds) {
-    const StartupFailure& c = GetParam();
-    if (c.variable != nullptr) {
-        setSwitch(c.variable);
-    }
-    if (!c.named) {
-        nameLibrary(std::nullopt);
-    }
-    // The child tells both outputs through standard error: the debugger
-    // output comes first, and no page is added without a device.
-    const std::string told = (c.debug != nullptr ? c.debug : namedLine()) + c.console + "\n";
-    EXPECT_EXIT(
-        {
-            redirectForDeathTest();
-            MFD mfd;
-        },
-        ::testing::ExitedWithCode(platform::kExitFailureStatus),
-        ::testing::Matcher<const std::string&>(told));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Device, MfdStartupFailureTest,
-    ::testing::Values(StartupFailure{"NoRegistryEntry", nullptr, false, kInitializeFailedMessage,
-                                     "GetDirectOutputFileName failed\n"},
-                      StartupFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", true,
-                                     kInitializeFailedMessage, nullptr},
-                      StartupFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", true, kNoDeviceMessage,
-                                     nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace testsupport

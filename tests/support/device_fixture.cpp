@@ -1,19 +1,11 @@
 #include "tests/support/device_fixture.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
 
 #include "platform/code_page.h"
 #include "platform/debug_output.h"
 #include "platform/utf8.h"
 #include "tests/support/process.h"
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace testsupport {
 namespace {
@@ -24,11 +16,6 @@ std::string debugText;  // guarded by debugMutex; the texts may come from any th
 void keepDebugText(const std::string& text) {
     std::lock_guard<std::mutex> lock(debugMutex);
     debugText += text;
-}
-
-void debugToStandardError(const std::string& text) {
-    std::fputs(text.c_str(), stderr);
-    std::fflush(stderr);  // Windows' C runtime may buffer it, and the order matters
 }
 
 }  // namespace
@@ -77,19 +64,9 @@ std::vector<std::string> DeviceTest::recordLines() const {
     return splitLines(readFile(folder_.file("record.txt")));
 }
 
-void redirectForDeathTest() {
-    std::fflush(stdout);
-#ifdef _WIN32
-    const bool redirected =
-        std::freopen("NUL", "r", stdin) != nullptr && _dup2(_fileno(stderr), _fileno(stdout)) == 0;
-#else
-    const bool redirected = std::freopen("/dev/null", "r", stdin) != nullptr &&
-                            dup2(fileno(stderr), fileno(stdout)) >= 0;
-#endif
-    if (!redirected) {
-        std::abort();  // the parent sees another end than the one it waits for
-    }
-    platform::swapDebugSink(debugToStandardError);
+std::string DeviceTest::ownRegistry() {
+    return registry_.emplace(folder_.file("registry"), "", RegistryEntry::Reader::kThisProcess)
+        .notHeld();
 }
 
 }  // namespace testsupport

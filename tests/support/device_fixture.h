@@ -8,7 +8,7 @@
 
 #include "platform/library.h"
 #include "tests/support/files.h"
-#include "tests/support/own_registry.h"
+#include "tests/support/registry_entry.h"
 #include "tests/support/scoped_environment.h"
 
 namespace testsupport {
@@ -22,15 +22,13 @@ platform::LibraryHandle loadDisplay(const std::string& path);
 
 // A fixture for the tests of the display library and of what drives it: the
 // debugger output kept for the test (platform::swapDebugSink), a record file
-// in a fresh temporary folder, a registry of the test's own without the
-// entry, and FLIGHTMFD_DISPLAY_LIBRARY naming the virtual display, with its
-// live view and its switches of failure off. The environment is put back at
-// the end.
+// in a fresh temporary folder, and FLIGHTMFD_DISPLAY_LIBRARY naming the
+// virtual display, with its live view and its switches of failure off. The
+// environment is put back at the end.
 class DeviceTest : public ::testing::Test {
   protected:
     DeviceTest();
     ~DeviceTest() override;
-    void SetUp() override { ASSERT_EQ(registry_.unavailable(), ""); }
 
     // Names `path` in FLIGHTMFD_DISPLAY_LIBRARY; nothing: not set, so that the
     // registry decides.
@@ -42,16 +40,13 @@ class DeviceTest : public ::testing::Test {
     std::string debugOutput() const;
     void clearDebugOutput();
     std::vector<std::string> recordLines() const;
+    // Makes the registry this process's own, without the entry, for a test
+    // that reads or writes it; "", or why it cannot be, and the test skips.
+    std::string ownRegistry();
 
     TempFolder folder_;
     ScopedEnvironment environment_;
-    OwnRegistry registry_;
+    std::optional<RegistryEntry> registry_;
 };
-
-// For the child of a death test, which tells its parent only through standard
-// error: standard input is at its end, so that a key wait returns at once, and
-// standard output and the debugger output go to standard error, in the order
-// written.
-void redirectForDeathTest();
 
 }  // namespace testsupport
