@@ -107,7 +107,8 @@ TEST_F(LoaderTest, TheVariableOrElseTheRegistryNamesTheLibrary) {
         {none, "", false, named + "\nLoadLibrary failed\n"},
     };
     for (const auto& c : cases) {
-        const std::string label = c.variable.value_or("(not set)");
+        const std::string label =
+            c.variable.value_or("(not set)") + ", registered " + c.registered.value_or("(no key)");
         nameLibrary(c.variable);
         registerLibrary(c.registered);
         clearDebugOutput();

@@ -113,6 +113,16 @@ class VirtualMfdTest : public DeviceTest {
     platform::LibraryHandle library_ = nullptr;
 };
 
+// The build reads the entry points' names for the package check from the one
+// list, whole and in order.
+TEST(EntryPoints, TheBuildReadsTheOneList) {
+    std::string names;
+    for (const char* name : kDirectOutputEntryPoints) {
+        names += (names.empty() ? "" : ",") + std::string(name);
+    }
+    EXPECT_EQ(names, ENTRY_POINTS_READ);
+}
+
 TEST_F(VirtualMfdTest, RecordsEveryCallOnItsOwnLine) {
     Changes changes;
     start(&changes);
