@@ -154,12 +154,13 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
          {"It lacks " + std::string(entryPointName(DirectOutputEntry::SetString)) +
               ": the display shows no text.\n",
           "To do: name the joystick vendor's DirectOutput.dll, or the virtual display."}},
-        {"a library without Enumerate",
-         NOENUMERATEMFD_PATH,
+        {"a library with two entry points",
+         TWOENTRIESMFD_PATH,
          false,
          "",
-         {"It lacks " + std::string(entryPointName(DirectOutputEntry::Enumerate)) +
-          ": the program learns of no device and stops with \"" + kNoDeviceMessage + "\".\n"}},
+         {"It lacks " + std::string(entryPointName(DirectOutputEntry::Initialize)) + ": " + kStops,
+          "It lacks " + std::string(entryPointName(DirectOutputEntry::Enumerate)) +
+              ": the program learns of no device and stops with \"" + kNoDeviceMessage + "\".\n"}},
     };
     for (const auto& c : cases) {
         environment_.set(kDisplayLibraryVariable, c.variable != nullptr
@@ -173,7 +174,8 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
             EXPECT_NE(report.find(text), std::string::npos) << c.label << ": " << text << "\n"
                                                             << report;
         }
-        // It only reads.
+        // It asks only for what the program calls, and only reads.
+        EXPECT_EQ(report.find(entryPointName(DirectOutputEntry::Deinitialize)), std::string::npos);
         EXPECT_EQ(registryState(), before) << c.label;
     }
 }
