@@ -9,7 +9,7 @@ set(CMAKE_C_COMPILER ${mingw_triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${mingw_triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${mingw_triple}-windres)
 
-# expat and GoogleTest for this architecture, built by scripts/windows-build.sh.
+# expat and GoogleTest for this architecture, built by scripts/windows-deps.sh.
 get_filename_component(mingw_deps_prefix "${CMAKE_CURRENT_LIST_DIR}/../.cache/mingw/${mingw_triple}"
                        ABSOLUTE)
 set(CMAKE_FIND_ROOT_PATH /usr/${mingw_triple} ${mingw_deps_prefix})

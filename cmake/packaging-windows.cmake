@@ -2,8 +2,7 @@
 # stand-in, the configuration preview, the virtual display, a sample
 # configuration and the guide for Windows users. The README stays out: it is
 # written for the source tree and names files that the archive does not hold.
-# `cpack -G ZIP` in build/win32 makes it; scripts/windows-package-check.sh
-# checks it.
+# `cpack -G ZIP` in build/win32 makes it; the tests at the end check it.
 # Flat, unlike the Debian package: flightmfd.exe reads config.xml from its
 # working folder, so a user unpacks the folder and starts the program there.
 install(TARGETS flightmfd flightmfd-sim flightmfd-preview RUNTIME DESTINATION .)
@@ -26,3 +25,36 @@ set(CPACK_STRIP_FILES ON)
 # flightmfd-<version>-win32.zip.sha256 beside it, for users to check a download.
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 include(CPack)
+
+# The release, the i686 build's archive, as users get it
+# (cmake/make-package.cmake): its files and checksum, its guide and its
+# programs (cmake/check-release.cmake), and the entry points that the virtual
+# display exports. The tests that run on Windows run again on the programs
+# unpacked from it (tests/CMakeLists.txt). These need no Wine, so they run on
+# a machine without 32-bit support too.
+if(FLIGHTMFD_BUILD_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_test(NAME Package.Zip COMMAND ${CMAKE_COMMAND} -D GENERATOR=ZIP -P ${CMAKE_CURRENT_LIST_DIR}/make-package.cmake)
+  set_tests_properties(Package.Zip PROPERTIES FIXTURES_SETUP package LABELS package)
+  foreach(part archive guide binaries)
+    add_test(NAME Package.Release.${part}
+             COMMAND ${CMAKE_COMMAND} -D PART=${part} -D VERSION=${PROJECT_VERSION}
+                     -D SAMPLE=${PROJECT_SOURCE_DIR}/examples/config.xml -D BUILT=${CMAKE_BINARY_DIR}/bin
+                     -D OBJDUMP=${CMAKE_OBJDUMP} -D WINDRES=${CMAKE_RC_COMPILER}
+                     -P ${CMAKE_CURRENT_LIST_DIR}/check-release.cmake)
+    set_tests_properties(Package.Release.${part} PROPERTIES FIXTURES_REQUIRED package LABELS package)
+  endforeach()
+
+  # The names that the loader asks for, as the virtual display as built and
+  # as released exports them.
+  set(entry_points AddPage Deinitialize Enumerate GetDeviceInstance GetDeviceType Initialize
+      RegisterDeviceChangeCallback RegisterPageChangeCallback RegisterSoftButtonChangeCallback
+      RemovePage SetImage SetLed SetProfile SetString)
+  list(TRANSFORM entry_points PREPEND DirectOutput_)
+  string(JOIN "," exports ${entry_points})
+  add_test(NAME Package.VirtualDisplayExportsTheEntryPoints
+           COMMAND ${CMAKE_COMMAND} -D OBJDUMP=${CMAKE_OBJDUMP} -D EXPORTS=${exports}
+                   -D LIBRARIES=$<TARGET_FILE:virtualmfd>,${flightmfd_release_folder}/virtualmfd.dll
+                   -P ${CMAKE_CURRENT_LIST_DIR}/check-exports.cmake)
+  set_tests_properties(Package.VirtualDisplayExportsTheEntryPoints
+                       PROPERTIES FIXTURES_REQUIRED package LABELS package)
+endif()

@@ -1,6 +1,6 @@
 # The Debian package: the program, its simulator stand-in, the configuration
 # preview, the virtual display, a sample configuration and the README.
-# `cpack -G DEB` in the build folder makes it; scripts/package-check.sh checks it.
+# `cpack -G DEB` in the build folder makes it; the tests at the end check it.
 install(TARGETS flightmfd flightmfd-sim flightmfd-preview RUNTIME DESTINATION bin)
 # The program loads the virtual display by the path that the registry
 # stand-in gives, so it stays out of the linker's search path.
@@ -25,3 +25,20 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
+
+# The package as users get it (cmake/make-package.cmake): it holds these
+# files, and the preview unpacked from it passes the sample configuration
+# unpacked from it. dpkg-shlibdeps (dpkg-dev) works out its dependencies.
+if(FLIGHTMFD_BUILD_TESTS)
+  set(unpacked ${CMAKE_BINARY_DIR}/package/unpacked/usr)
+  add_test(NAME Package.Deb COMMAND ${CMAKE_COMMAND} -D GENERATOR=DEB -P ${CMAKE_CURRENT_LIST_DIR}/make-package.cmake)
+  add_test(NAME Package.DebHoldsTheFiles
+           COMMAND ls -d ${unpacked}/bin/flightmfd ${unpacked}/bin/flightmfd-sim ${unpacked}/bin/flightmfd-preview
+                   ${unpacked}/lib/flightmfd/libvirtualmfd.so ${unpacked}/share/flightmfd/config.xml
+                   ${unpacked}/share/doc/flightmfd/README.md)
+  add_test(NAME Package.DebPreviewPassesTheSample
+           COMMAND ${unpacked}/bin/flightmfd-preview ${unpacked}/share/flightmfd/config.xml)
+  set_tests_properties(Package.Deb PROPERTIES FIXTURES_SETUP package LABELS package)
+  set_tests_properties(Package.DebHoldsTheFiles Package.DebPreviewPassesTheSample
+                       PROPERTIES FIXTURES_REQUIRED package LABELS package)
+endif()

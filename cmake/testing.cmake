@@ -18,6 +18,10 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   endif()
 endif()
 
+# The Windows release as its package tests unpack it (cmake/make-package.cmake),
+# where the end-to-end tests run again.
+set(flightmfd_release_folder ${CMAKE_BINARY_DIR}/package/unpacked/flightmfd-${PROJECT_VERSION}-win32)
+
 function(flightmfd_test name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES;DISCOVERY")
   add_executable(${name} ${arg_SOURCES})

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole system: the simulator
-# stand-in, the program, and the virtual display it writes to. Ctrl-C ends it all.
+# Installs what is missing (a compiler, CMake, Ninja and expat), builds the
+# run preset (no tests), and runs the whole system: the simulator stand-in,
+# the program, and the virtual display it writes to. Ctrl-C ends it all.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 scripts/install-deps.sh
-cmake --preset dev >/dev/null
-cmake --build --preset dev --target flightmfd flightmfd-sim virtualmfd
+cmake --preset run >/dev/null
+cmake --build --preset run
 
 # A folder of its own: the configuration (kept across runs, so edits to it
 # stay) and the debugger output. FLIGHTMFD_DISPLAY_LIBRARY names the virtual
