@@ -57,12 +57,8 @@ TEST(Utf8, OnlyAWholeUtf8TextIsTakenAsUtf8) {
         std::string text;
         bool utf8;
     } cases[] = {
-        {"", true},
-        {"Caf\xC3\xA9", true},
-        {"\xE6\x88\x98", true},
-        {"Caf\xE9", false},
-        {"\xE9t\xE9", false},
-        {"x\xF0\x9F\x9B", false},
+        {"", true},         {"Caf\xC3\xA9", true}, {"\xE6\x88\x98", true},
+        {"Caf\xE9", false}, {"\xE9t\xE9", false},  {"x\xF0\x9F\x9B", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(isUtf8(c.text.data(), c.text.size()), c.utf8) << c.text;
