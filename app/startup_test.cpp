@@ -7,6 +7,7 @@
 
 #include "config/configuration.h"
 #include "config/xml_reader.h"
+#include "device/mfd.h"
 #include "display/flight_values.h"
 #include "simlink/il2connection.h"
 
@@ -48,6 +49,8 @@ TEST(FatalMessages, ReadAsTheProgramPrintsThem) {
         {cannotConnectMessage(10049), "Cannot connect socket to server. Error : 10049"},
         {transferFailedMessage("send", -3), "send() failed with error : -3"},
         {transferFailedMessage("recv", 10040), "recv() failed with error : 10040"},
+        {kInitializeFailedMessage, "Failed to initialize DirectOutput, press any key to quit"},
+        {kNoDeviceMessage, "No DirectOutput devices found, press any key to quit"},
     };
     for (const auto& m : messages) {
         EXPECT_EQ(m.named, m.printed);

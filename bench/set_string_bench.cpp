@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "device/wide_text.h"
 #include "display/il2display.h"
 #include "platform/code_page.h"
+#include "platform/environment.h"
 #include "platform/library.h"
 #include "platform/utf8.h"
 
@@ -73,10 +73,10 @@ void librarySetString_27Lines(benchmark::State& state) {
 }  // namespace
 
 void prepareDisplayBenchmarks() {
-    setenv("FLIGHTMFD_DISPLAY_LIBRARY", VIRTUALMFD_PATH, 1);
-    setenv("VIRTUALMFD_VIEW", "0", 1);
-    unsetenv("VIRTUALMFD_RECORD");
-    unsetenv("VIRTUALMFD_REPLUG_SECONDS");
+    platform::setEnvironmentVariable("FLIGHTMFD_DISPLAY_LIBRARY", VIRTUALMFD_PATH);
+    platform::setEnvironmentVariable("VIRTUALMFD_VIEW", "0");
+    platform::clearEnvironmentVariable("VIRTUALMFD_RECORD");
+    platform::clearEnvironmentVariable("VIRTUALMFD_REPLUG_SECONDS");
 
     // Like the program's, this MFD lives until the process ends.
     mfd = new MFD();
@@ -89,7 +89,7 @@ void prepareDisplayBenchmarks() {
     platform::LibraryHandle library = platform::loadLibrary(
         platform::fromUtf8(path.data(), path.size(), platform::codePageChar).c_str());
     directSetString = reinterpret_cast<DirectOutputSetStringFn>(
-        platform::findSymbol(library, "DirectOutput_SetString"));
+        platform::findSymbol(library, entryPointName(DirectOutputEntry::SetString)));
 }
 
 BENCHMARK(setStringPass_27Lines);

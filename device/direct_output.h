@@ -6,6 +6,7 @@
 // the vendor's (the virtual display in tools/) defines DIRECTOUTPUT_EXPORTS
 // and implements exactly these declarations.
 
+#include <cstddef>
 #include <cstdint>
 
 // The vendor's library for 32-bit Windows uses the WINAPI convention for its
@@ -74,6 +75,51 @@ DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_SetProfile(void* device,
                                                                    const wchar_t* fileName);
 
 }  // extern "C"
+
+// The fourteen entry points by name, in the order of the declarations above,
+// those that the program calls first: the one list of them, which the loader
+// binds, the virtual display's tests check its exports against, and the
+// preview's check and the package check read.
+enum class DirectOutputEntry : size_t {
+    Initialize,
+    RegisterDeviceChangeCallback,
+    Enumerate,
+    AddPage,
+    SetString,
+    Deinitialize,
+    GetDeviceType,
+    GetDeviceInstance,
+    RegisterSoftButtonChangeCallback,
+    RegisterPageChangeCallback,
+    RemovePage,
+    SetLed,
+    SetImage,
+    SetProfile,
+};
+constexpr const char* kDirectOutputEntryPoints[] = {
+    "DirectOutput_Initialize",
+    "DirectOutput_RegisterDeviceChangeCallback",
+    "DirectOutput_Enumerate",
+    "DirectOutput_AddPage",
+    "DirectOutput_SetString",
+    "DirectOutput_Deinitialize",
+    "DirectOutput_GetDeviceType",
+    "DirectOutput_GetDeviceInstance",
+    "DirectOutput_RegisterSoftButtonChangeCallback",
+    "DirectOutput_RegisterPageChangeCallback",
+    "DirectOutput_RemovePage",
+    "DirectOutput_SetLed",
+    "DirectOutput_SetImage",
+    "DirectOutput_SetProfile",
+};
+constexpr size_t kDirectOutputEntryPointCount = 14;
+constexpr size_t kCalledEntryPointCount = 5;  // Initialize to SetString
+static_assert(sizeof kDirectOutputEntryPoints / sizeof kDirectOutputEntryPoints[0] ==
+              kDirectOutputEntryPointCount);
+
+constexpr const char* entryPointName(DirectOutputEntry entry) {
+    return kDirectOutputEntryPoints[static_cast<size_t>(entry)];
+}
 
 // Pointer types of the fourteen entry points, for binding them by name.
 using DirectOutputInitializeFn = decltype(&DirectOutput_Initialize);

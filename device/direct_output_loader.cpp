@@ -29,12 +29,6 @@ bool chosenLibrary(std::unique_ptr<wchar_t[]>& path) {
     return true;
 }
 
-template <typename Function>
-void bind(platform::LibraryHandle module, const char* name, Function& entry) {
-    // The symbol is called only through the type it was declared with.
-    entry = reinterpret_cast<Function>(platform::findSymbol(module, name));
-}
-
 }  // namespace
 
 std::wstring displayLibraryVariable(bool* quoted) {
@@ -63,7 +57,9 @@ DirectOutputLoader::DirectOutputLoader() {
         platform::debugOutput(L"LoadLibrary failed\n");
         return;
     }
-    bindEntryPoints();
+    for (size_t i = 0; i < kDirectOutputEntryPointCount; ++i) {
+        entryPoints[i] = platform::findSymbol(module, kDirectOutputEntryPoints[i]);
+    }
 }
 
 DirectOutputLoader::~DirectOutputLoader() {
@@ -71,26 +67,6 @@ DirectOutputLoader::~DirectOutputLoader() {
         platform::freeLibrary(module);
         module = nullptr;
     }
-}
-
-void DirectOutputLoader::bindEntryPoints() {
-    bind(module, "DirectOutput_Initialize", DirectOutput_Initialize);
-    bind(module, "DirectOutput_Deinitialize", DirectOutput_Deinitialize);
-    bind(module, "DirectOutput_RegisterDeviceChangeCallback",
-         DirectOutput_RegisterDeviceChangeCallback);
-    bind(module, "DirectOutput_Enumerate", DirectOutput_Enumerate);
-    bind(module, "DirectOutput_GetDeviceType", DirectOutput_GetDeviceType);
-    bind(module, "DirectOutput_GetDeviceInstance", DirectOutput_GetDeviceInstance);
-    bind(module, "DirectOutput_RegisterSoftButtonChangeCallback",
-         DirectOutput_RegisterSoftButtonChangeCallback);
-    bind(module, "DirectOutput_RegisterPageChangeCallback",
-         DirectOutput_RegisterPageChangeCallback);
-    bind(module, "DirectOutput_AddPage", DirectOutput_AddPage);
-    bind(module, "DirectOutput_RemovePage", DirectOutput_RemovePage);
-    bind(module, "DirectOutput_SetLed", DirectOutput_SetLed);
-    bind(module, "DirectOutput_SetString", DirectOutput_SetString);
-    bind(module, "DirectOutput_SetImage", DirectOutput_SetImage);
-    bind(module, "DirectOutput_SetProfile", DirectOutput_SetProfile);
 }
 
 bool DirectOutputLoader::GetDirectOutputFileName(std::unique_ptr<wchar_t[]>& path) {
@@ -130,6 +106,8 @@ void DirectOutputLoader::reportResult(int32_t result, const char* operation) {
 }
 
 int32_t DirectOutputLoader::Initialize(const wchar_t* applicationName) const {
+    const auto DirectOutput_Initialize =
+        entry<DirectOutputInitializeFn>(DirectOutputEntry::Initialize);
     if (module == nullptr || DirectOutput_Initialize == nullptr) {
         return E_NOTIMPL;
     }
@@ -138,6 +116,9 @@ int32_t DirectOutputLoader::Initialize(const wchar_t* applicationName) const {
 
 int32_t DirectOutputLoader::RegisterDeviceChangeCallback(DirectOutputDeviceChangeCallback callback,
                                                          void* context) const {
+    const auto DirectOutput_RegisterDeviceChangeCallback =
+        entry<DirectOutputRegisterDeviceChangeCallbackFn>(
+            DirectOutputEntry::RegisterDeviceChangeCallback);
     if (module == nullptr || DirectOutput_RegisterDeviceChangeCallback == nullptr) {
         return E_NOTIMPL;
     }
@@ -145,6 +126,8 @@ int32_t DirectOutputLoader::RegisterDeviceChangeCallback(DirectOutputDeviceChang
 }
 
 int32_t DirectOutputLoader::Enumerate() const {
+    const auto DirectOutput_Enumerate =
+        entry<DirectOutputEnumerateFn>(DirectOutputEntry::Enumerate);
     if (module == nullptr || DirectOutput_Enumerate == nullptr) {
         return E_NOTIMPL;
     }
@@ -153,6 +136,7 @@ int32_t DirectOutputLoader::Enumerate() const {
 
 int32_t DirectOutputLoader::AddPage(void* device, uint32_t page, const wchar_t* name,
                                     uint32_t flags) const {
+    const auto DirectOutput_AddPage = entry<DirectOutputAddPageFn>(DirectOutputEntry::AddPage);
     if (module == nullptr || DirectOutput_AddPage == nullptr) {
         return E_NOTIMPL;
     }
@@ -161,6 +145,8 @@ int32_t DirectOutputLoader::AddPage(void* device, uint32_t page, const wchar_t* 
 
 int32_t DirectOutputLoader::SetString(void* device, uint32_t page, uint32_t line, uint32_t length,
                                       const wchar_t* text) const {
+    const auto DirectOutput_SetString =
+        entry<DirectOutputSetStringFn>(DirectOutputEntry::SetString);
     if (module == nullptr || DirectOutput_SetString == nullptr) {
         return E_NOTIMPL;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -59,23 +60,15 @@ class DirectOutputLoader {
     bool loaded() const { return module != nullptr; }
 
   private:
-    void bindEntryPoints();
+    // The entry point `name` in the type that it was declared with, the only
+    // one that it is called through; null when the library does not export it.
+    template <typename Function>
+    Function entry(DirectOutputEntry name) const {
+        return reinterpret_cast<Function>(entryPoints[static_cast<size_t>(name)]);
+    }
 
     platform::LibraryHandle module = nullptr;
-    // One pointer per entry point, named after it; null when not exported.
-    DirectOutputInitializeFn DirectOutput_Initialize = nullptr;
-    DirectOutputDeinitializeFn DirectOutput_Deinitialize = nullptr;
-    DirectOutputRegisterDeviceChangeCallbackFn DirectOutput_RegisterDeviceChangeCallback = nullptr;
-    DirectOutputEnumerateFn DirectOutput_Enumerate = nullptr;
-    DirectOutputGetDeviceTypeFn DirectOutput_GetDeviceType = nullptr;
-    DirectOutputGetDeviceInstanceFn DirectOutput_GetDeviceInstance = nullptr;
-    DirectOutputRegisterSoftButtonChangeCallbackFn DirectOutput_RegisterSoftButtonChangeCallback =
-        nullptr;
-    DirectOutputRegisterPageChangeCallbackFn DirectOutput_RegisterPageChangeCallback = nullptr;
-    DirectOutputAddPageFn DirectOutput_AddPage = nullptr;
-    DirectOutputRemovePageFn DirectOutput_RemovePage = nullptr;
-    DirectOutputSetLedFn DirectOutput_SetLed = nullptr;
-    DirectOutputSetStringFn DirectOutput_SetString = nullptr;
-    DirectOutputSetImageFn DirectOutput_SetImage = nullptr;
-    DirectOutputSetProfileFn DirectOutput_SetProfile = nullptr;
+    // Every entry point of kDirectOutputEntryPoints, in its order, bound by
+    // name when the library is loaded; null when not exported.
+    std::array<platform::Symbol, kDirectOutputEntryPointCount> entryPoints{};
 };

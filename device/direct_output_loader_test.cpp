@@ -3,36 +3,40 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "device/device_test_fixture.h"
+#include "tests/support/device_fixture.h"
 
+#ifdef _WIN32
+#include <malloc.h>
+#endif
+
+namespace testsupport {
 namespace {
 
-// The loader finds the library through the registry, as the program does
-// without FLIGHTMFD_DISPLAY_LIBRARY.
+// The loader finds the library through the registry of the platform (the
+// registry on Windows, its stand-in on POSIX), one of the test's own, as the
+// program does without FLIGHTMFD_DISPLAY_LIBRARY.
 class LoaderTest : public DeviceTest {
   protected:
-    LoaderTest() {
-        nameLibrary(nullptr);
-        registerLibrary(VIRTUALMFD_PATH);
+    void SetUp() override {
+        if (const std::string why = ownRegistry(); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
+        nameLibrary(std::nullopt);
+        registerLibrary(virtualDisplay());
     }
 
-    // Makes `path` the registered library; an empty path removes the whole key.
-    void registerLibrary(const std::string& path) {
-        if (path.empty()) {
-            std::filesystem::remove_all(file("registry"));
+    // Makes `path` the registered library; nothing removes the whole key.
+    void registerLibrary(const std::optional<std::string>& path) {
+        if (path) {
+            registry_->storeText(*path);
         } else {
-            registerValue(path + "\n");
+            registry_->remove(false);
         }
-    }
-    // Stores `bytes` as they are as the registry value of the library's path.
-    void registerValue(const std::string& bytes) {
-        testsupport::writeRegistryEntry(file("registry"), bytes);
     }
 };
 
@@ -62,7 +66,7 @@ std::vector<int32_t> wrapperResults(const DirectOutputLoader& loader, Arrival* a
 }
 
 TEST_F(LoaderTest, WithoutRegistryKeyTheLoaderStaysEmpty) {
-    registerLibrary("");
+    registerLibrary(std::nullopt);
     DirectOutputLoader loader;
     EXPECT_FALSE(loader.loaded());
     EXPECT_EQ(debugOutput(), "GetDirectOutputFileName failed\n");
@@ -72,50 +76,39 @@ TEST_F(LoaderTest, WithoutRegistryKeyTheLoaderStaysEmpty) {
     EXPECT_TRUE(recordLines().empty());
 }
 
-TEST_F(LoaderTest, ALibraryThatCannotBeLoadedIsNamedThenReported) {
-    const struct {
-        std::string value;
-        std::string debug;
-    } cases[] = {
-        {"/nonexistent/DirectOutput.so\n",
-         "DirectOutput.dll filename : /nonexistent/DirectOutput.so\nLoadLibrary failed\n"},
-        // An empty value names no library (the dynamic loader would take it for the program).
-        {"", "DirectOutput.dll filename : \nLoadLibrary failed\n"},
-    };
-    for (const auto& c : cases) {
-        clearDebugOutput();
-        registerValue(c.value);
-        DirectOutputLoader loader;
-        EXPECT_FALSE(loader.loaded());
-        EXPECT_EQ(debugOutput(), c.debug);
-        EXPECT_EQ(loader.Initialize(L"MFD"), E_NOTIMPL);
-    }
-}
-
-TEST_F(LoaderTest, DisplayLibraryVariableTakesThePlaceOfTheRegistry) {
+TEST_F(LoaderTest, TheVariableOrElseTheRegistryNamesTheLibrary) {
+    const std::string library = virtualDisplay();
     const std::string named = "DirectOutput.dll filename : ";
+    const auto none = std::nullopt;
     const struct {
-        const char* variable;  // null: not set
-        const char* registered;
+        std::optional<std::string> variable;    // nothing: not set
+        std::optional<std::string> registered;  // nothing: no key
         bool loaded;
         std::string debug;
     } cases[] = {
         // No registry entry at all: the variable alone names the library.
-        {VIRTUALMFD_PATH, "", true, named + VIRTUALMFD_PATH "\n"},
+        {library, none, true, named + library + "\n"},
         // It wins over the registry, also when its library cannot be loaded.
-        {"/nonexistent/libvirtualmfd.so", VIRTUALMFD_PATH, false,
+        {"/nonexistent/libvirtualmfd.so", library, false,
          named + "/nonexistent/libvirtualmfd.so\nLoadLibrary failed\n"},
         // A path in double quotes is the path without them.
-        {"\"" VIRTUALMFD_PATH "\"", "", true, named + VIRTUALMFD_PATH "\n"},
-        {" \"/nonexistent/my lib.so\" ", VIRTUALMFD_PATH, false,
+        {"\"" + library + "\"", none, true, named + library + "\n"},
+        {" \"/nonexistent/my lib.so\" ", library, false,
          named + "/nonexistent/my lib.so\nLoadLibrary failed\n"},
         // Empty is as if not set: the registry decides.
-        {"", VIRTUALMFD_PATH, true, named + VIRTUALMFD_PATH "\n"},
-        {"", "", false, "GetDirectOutputFileName failed\n"},
-        {nullptr, "", false, "GetDirectOutputFileName failed\n"},
+        {"", library, true, named + library + "\n"},
+        {"", none, false, "GetDirectOutputFileName failed\n"},
+        {none, none, false, "GetDirectOutputFileName failed\n"},
+        // A registered library that cannot be loaded is named, then reported;
+        // so is an empty value, which names no library (the dynamic loader
+        // would take it for the program).
+        {none, "/nonexistent/DirectOutput.so", false,
+         named + "/nonexistent/DirectOutput.so\nLoadLibrary failed\n"},
+        {none, "", false, named + "\nLoadLibrary failed\n"},
     };
     for (const auto& c : cases) {
-        const std::string label = c.variable != nullptr ? c.variable : "(not set)";
+        const std::string label =
+            c.variable.value_or("(not set)") + ", registered " + c.registered.value_or("(no key)");
         nameLibrary(c.variable);
         registerLibrary(c.registered);
         clearDebugOutput();
@@ -142,7 +135,7 @@ TEST_F(LoaderTest, FileNameIsReadWholeUpTo4095Characters) {
 TEST_F(LoaderTest, WrappersPassArgumentsAndResultsThrough) {
     DirectOutputLoader loader;
     ASSERT_TRUE(loader.loaded());
-    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n");
+    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " + virtualDisplay() + "\n");
 
     Arrival arrival;
     EXPECT_EQ(loader.Initialize(L"Test \u00E9"), 0);
@@ -168,7 +161,7 @@ TEST_F(LoaderTest, WrappersPassArgumentsAndResultsThrough) {
 }
 
 TEST_F(LoaderTest, MissingEntryPointsFailOnlyTheirOwnWrapper) {
-    registerLibrary(PARTIALMFD_PATH);
+    registerLibrary(partialDisplay());
     DirectOutputLoader loader;
     ASSERT_TRUE(loader.loaded());
     Arrival arrival;
@@ -201,4 +194,49 @@ TEST_F(LoaderTest, ReportResultWritesFailuresOnly) {
     }
 }
 
+TEST_F(LoaderTest, AnyByteCountGivesATerminatedPath) {
+#ifndef _WIN32
+    GTEST_SKIP() << "the registry stand-in holds text, never a value's own bytes";
+#else
+    // The characters before the first zero within the block that was
+    // allocated for `path`, or -1 when the block holds no zero and a reader
+    // would run past it. The block comes from the C runtime's malloc, which
+    // knows its size.
+    auto terminatedLength = [](const wchar_t* path) {
+        const size_t room = _msize(const_cast<wchar_t*>(path)) / sizeof(wchar_t);
+        for (size_t i = 0; i < room; ++i) {
+            if (path[i] == L'\0') {
+                return static_cast<long>(i);
+            }
+        }
+        return -1L;
+    };
+    const struct {
+        const char* name;
+        bool binary;
+        std::string bytes;
+        std::wstring path;
+    } cases[] = {
+        // Three characters and half of a fourth.
+        {"REG_BINARY of 7 bytes", true, std::string("C\0:\0\\\0X", 7), L"C:\\X"},
+        // Text written with an odd length: without its terminator, and with
+        // half of it.
+        {"REG_SZ of 9 bytes", false, std::string("D\0:\0\\\0d\0l", 9), L"D:\\dl"},
+        {"REG_SZ of 11 bytes", false, std::string("a\0.\0d\0l\0l\0\0", 11), L"a.dll"},
+        // The usual case: the text and its terminator.
+        {"REG_SZ of 12 bytes", false, std::string("a\0.\0d\0l\0l\0\0\0", 12), L"a.dll"},
+        {"REG_BINARY of 1 byte", true, std::string("Z", 1), L"Z"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        registry_->storeBytes(c.bytes, c.binary);
+        std::unique_ptr<wchar_t[]> path;
+        ASSERT_TRUE(DirectOutputLoader::GetDirectOutputFileName(path));
+        ASSERT_EQ(terminatedLength(path.get()), static_cast<long>(c.path.size()));
+        EXPECT_EQ(std::wstring(path.get()), c.path);
+    }
+#endif
+}
+
 }  // namespace
+}  // namespace testsupport

@@ -20,7 +20,8 @@ std::wstring pageTitle(int32_t page) {
 }
 
 [[noreturn]] void quitAfterKey(const char* message) {
-    std::fputs(message, stdout);
+    // One write, so that no other thread's output comes between the line and its end.
+    std::fputs((std::string(message) + "\n").c_str(), stdout);
     std::fflush(stdout);
     platform::waitForKey();
     platform::exitFailureAfterWait();
@@ -31,7 +32,7 @@ std::wstring pageTitle(int32_t page) {
 MFD::MFD() {
     lastResult = loader.Initialize(L"MFD");
     if (lastResult < 0) {
-        quitAfterKey("Failed to initialize DirectOutput, press any key to quit\n");
+        quitAfterKey(kInitializeFailedMessage);
     }
     lastResult = loader.RegisterDeviceChangeCallback(&MFD::onDeviceChange, nullptr);
     DirectOutputLoader::reportResult(lastResult, "RegisterDeviceChangeCallback");
@@ -41,7 +42,7 @@ MFD::MFD() {
     DirectOutputLoader::reportResult(lastResult, "Enumerate");
     void* const device = deviceHandle.load();
     if (device == nullptr) {
-        quitAfterKey("No DirectOutput devices found, press any key to quit\n");
+        quitAfterKey(kNoDeviceMessage);
     }
     lastPage = 0;
     pages.assign(1, PageLines());

@@ -9,6 +9,12 @@
 #include "device/direct_output.h"
 #include "device/direct_output_loader.h"
 
+// The lines with which a start without a usable display ends, after a key:
+// the library did not start (or was not found), or it reported no device.
+constexpr char kInitializeFailedMessage[] =
+    "Failed to initialize DirectOutput, press any key to quit";
+constexpr char kNoDeviceMessage[] = "No DirectOutput devices found, press any key to quit";
+
 // The joystick's multi-function display: starts the vendor library, takes the
 // first device that the library reports, creates page 0, and writes texts to
 // the lines of its pages, creating further pages in order when they are first

@@ -4,20 +4,27 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "device/device_test_fixture.h"
-#include "platform/process.h"
+#include "tests/support/device_fixture.h"
 
+namespace testsupport {
 namespace {
 
 void* const kVirtualDevice = reinterpret_cast<void*>(uintptr_t{1});
 
 class MfdTest : public DeviceTest {
   protected:
+    // Each test starts without a device, as the program does.
+    MfdTest() { MFD::deviceHandle = nullptr; }
+
+    // The debugger output's line that names the virtual display.
+    static std::string namedLine() {
+        return "DirectOutput.dll filename : " + virtualDisplay() + "\n";
+    }
+
     // The record from the call after start-up on.
     std::vector<std::string> callsAfterStartup() const {
         std::vector<std::string> lines = recordLines();
@@ -36,7 +43,7 @@ TEST_F(MfdTest, StartupTalksToTheLibraryInOrder) {
     EXPECT_EQ(MFD::deviceHandle.load(), kVirtualDevice);
     EXPECT_EQ(MFD::lastResult, 0);
     // Nothing failed, so the debugger output holds only the library's name.
-    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n");
+    EXPECT_EQ(debugOutput(), namedLine());
 }
 
 TEST_F(MfdTest, PagesAreAddedInOrderWhenFirstWritten) {
@@ -45,29 +52,22 @@ TEST_F(MfdTest, PagesAreAddedInOrderWhenFirstWritten) {
     mfd.setString(2, 0, "two");
     mfd.setString(1, 2, "one");
     mfd.setString(0, 1, "zero");
+    mfd.setString(11, 2, "far");  // beyond the nine pages that 27 lines need
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Initialization MFD OK\n");
     const std::vector<std::string> expected = {
-        "AddPage 0x1 1 \"PAGE01\" 0", "AddPage 0x1 2 \"PAGE02\" 0", "SetString 0x1 2 0 3 \"two\"",
-        "SetString 0x1 1 2 3 \"one\"", "SetString 0x1 0 1 4 \"zero\""};
+        "AddPage 0x1 1 \"PAGE01\" 0",   "AddPage 0x1 2 \"PAGE02\" 0",
+        "SetString 0x1 2 0 3 \"two\"",  "SetString 0x1 1 2 3 \"one\"",
+        "SetString 0x1 0 1 4 \"zero\"", "AddPage 0x1 3 \"PAGE03\" 0",
+        "AddPage 0x1 4 \"PAGE04\" 0",   "AddPage 0x1 5 \"PAGE05\" 0",
+        "AddPage 0x1 6 \"PAGE06\" 0",   "AddPage 0x1 7 \"PAGE07\" 0",
+        "AddPage 0x1 8 \"PAGE08\" 0",   "AddPage 0x1 9 \"PAGE09\" 0",
+        "AddPage 0x1 10 \"PAGE10\" 0",  "AddPage 0x1 11 \"PAGE11\" 0",
+        "SetString 0x1 11 2 3 \"far\""};
     EXPECT_EQ(callsAfterStartup(), expected);
     EXPECT_STREQ(mfd.storedText(2, 0), "two");
-    EXPECT_EQ(mfd.storedText(2, 1), nullptr);
-    EXPECT_EQ(mfd.storedText(3, 0), nullptr);
-}
-
-TEST_F(MfdTest, PagesGrowBeyondNine) {
-    testing::internal::CaptureStdout();
-    MFD mfd;
-    mfd.setString(11, 2, "far");
-    testing::internal::GetCapturedStdout();
-    std::vector<std::string> calls = callsAfterStartup();
-    ASSERT_EQ(calls.size(), 12u);
-    EXPECT_EQ(calls[0], "AddPage 0x1 1 \"PAGE01\" 0");
-    EXPECT_EQ(calls[8], "AddPage 0x1 9 \"PAGE09\" 0");
-    EXPECT_EQ(calls[9], "AddPage 0x1 10 \"PAGE10\" 0");
-    EXPECT_EQ(calls[10], "AddPage 0x1 11 \"PAGE11\" 0");
-    EXPECT_EQ(calls[11], "SetString 0x1 11 2 3 \"far\"");
     EXPECT_STREQ(mfd.storedText(11, 2), "far");
+    EXPECT_EQ(mfd.storedText(2, 1), nullptr);
+    EXPECT_EQ(mfd.storedText(12, 0), nullptr);
 }
 
 TEST_F(MfdTest, EveryWriteReachesTheDeviceWithItsWideLength) {
@@ -100,7 +100,7 @@ TEST_F(MfdTest, IndicesOutsideTheDisplayAreIgnored) {
 }
 
 TEST_F(MfdTest, AFailedWriteIsPrintedReportedAndKept) {
-    setenv("VIRTUALMFD_FAIL_SETSTRING", "1", 1);
+    setSwitch("VIRTUALMFD_FAIL_SETSTRING");
     testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(0, 2, "kept");
@@ -109,10 +109,9 @@ TEST_F(MfdTest, AFailedWriteIsPrintedReportedAndKept) {
               "Initialization MFD OK\n"
               "setString failed. error : -2147467263\n"
               "setString failed. error : -2147467263\n");
-    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH
-                             "\n"
-                             "SetString returned hr = 80004001\n"
-                             "SetString returned hr = 80004001\n");
+    EXPECT_EQ(debugOutput(), namedLine() +
+                                 "SetString returned hr = 80004001\n"
+                                 "SetString returned hr = 80004001\n");
     EXPECT_EQ(MFD::lastResult, E_NOTIMPL);
     EXPECT_STREQ(mfd.storedText(0, 2), "kept");
     EXPECT_EQ(callsAfterStartup().size(), 2u);
@@ -127,10 +126,9 @@ TEST_F(MfdTest, AfterTheDeviceLeavesWritesGoOnWithoutIt) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Initialization MFD OK\n"
               "setString failed. error : -2147024890\n");
-    EXPECT_EQ(debugOutput(), "DirectOutput.dll filename : " VIRTUALMFD_PATH
-                             "\n"
-                             "AddPage returned hr = 80070006\n"
-                             "SetString returned hr = 80070006\n");
+    EXPECT_EQ(debugOutput(), namedLine() +
+                                 "AddPage returned hr = 80070006\n"
+                                 "SetString returned hr = 80070006\n");
     const std::vector<std::string> expected = {"AddPage 0x0 1 \"PAGE01\" 0",
                                                "SetString 0x0 1 0 4 \"gone\""};
     EXPECT_EQ(callsAfterStartup(), expected);
@@ -157,8 +155,8 @@ TEST_F(MfdTest, AfterTheDeviceLeavesWritesGoOnWithoutIt) {
 TEST_F(MfdTest, ARepluggedDeviceGetsItsPagesBackWhileTextsAreWritten) {
     // The virtual display unplugs its device and plugs in a new one on a
     // thread of its own, while this thread writes as refreshMFDThread does.
-    setenv("VIRTUALMFD_REPLUG_SECONDS", "1", 1);
-    setenv("VIRTUALMFD_RECORD_RESULT", "1", 1);
+    setSwitch("VIRTUALMFD_REPLUG_SECONDS");
+    setSwitch("VIRTUALMFD_RECORD_RESULT");
     testing::internal::CaptureStdout();
     {
         MFD mfd;
@@ -177,6 +175,14 @@ TEST_F(MfdTest, ARepluggedDeviceGetsItsPagesBackWhileTextsAreWritten) {
         for (int32_t line = 0; line < MFD::kLinesPerPage; ++line) {
             mfd.setString(1, line, "again");
         }
+#ifdef _WIN32
+        // The library's thread cannot end while Windows unloads the library,
+        // as the MFD's end does: the thread stops first.
+        platform::LibraryHandle library = loadDisplay(virtualDisplay());
+        reinterpret_cast<DirectOutputDeinitializeFn>(
+            platform::findSymbol(library, entryPointName(DirectOutputEntry::Deinitialize)))();
+        platform::freeLibrary(library);
+#endif
     }
     testing::internal::GetCapturedStdout();
     // Every call to the new device succeeds, its pages first.
@@ -212,7 +218,7 @@ TEST_F(MfdTest, ATextGoesOnlyToADeviceThatHasItsPages) {
 }
 
 TEST_F(MfdTest, ALibraryLackingSetStringStillStarts) {
-    nameLibrary(PARTIALMFD_PATH);
+    nameLibrary(partialDisplay());
     testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(0, 0, "x");
@@ -247,59 +253,5 @@ TEST(MfdDeviceChange, TheFirstDeviceWinsUntilItLeaves) {
     MFD::deviceHandle = nullptr;
 }
 
-// Constructs an MFD with standard input at its end and standard output in
-// `outputPath`, so that the console line can be compared byte for byte.
-void constructWithOutputIn(const std::string& outputPath) {
-    if (std::freopen(kNullDevice, "r", stdin) == nullptr ||
-        std::freopen(outputPath.c_str(), "w", stdout) == nullptr) {
-        return;
-    }
-    MFD mfd;
-}
-
-struct StartupFailure {
-    const char* name;
-    const char* variable;  // set to "1", if any
-    bool named;            // whether FLIGHTMFD_DISPLAY_LIBRARY names the virtual display
-    const char* console;
-    const char* debug;  // a line the debugger output ends with
-};
-
-class MfdStartupFailureTest : public MfdTest,
-                              public ::testing::WithParamInterface<StartupFailure> {};
-
-TEST_P(MfdStartupFailureTest, WaitsForAKeyAndEnds) {
-    const StartupFailure& c = GetParam();
-    if (c.variable != nullptr) {
-        setenv(c.variable, "1", 1);
-    }
-    if (!c.named) {
-        nameLibrary(nullptr);
-    }
-    std::string output = file("stdout.txt");
-    EXPECT_EXIT(constructWithOutputIn(output),
-                ::testing::ExitedWithCode(platform::kExitFailureStatus), "");
-    EXPECT_EQ(testsupport::readFile(output), c.console);
-    std::string debug = debugOutput();
-    EXPECT_GE(debug.size(), std::string(c.debug).size());
-    EXPECT_EQ(debug.substr(debug.size() - std::min(debug.size(), std::string(c.debug).size())),
-              c.debug);
-    for (const std::string& line : recordLines()) {
-        EXPECT_EQ(line.find("AddPage"), std::string::npos) << "no page without a device";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Device, MfdStartupFailureTest,
-    ::testing::Values(StartupFailure{"NoRegistryEntry", nullptr, false,
-                                     "Failed to initialize DirectOutput, press any key to quit\n",
-                                     "GetDirectOutputFileName failed\n"},
-                      StartupFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", true,
-                                     "Failed to initialize DirectOutput, press any key to quit\n",
-                                     "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n"},
-                      StartupFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", true,
-                                     "No DirectOutput devices found, press any key to quit\n",
-                                     "DirectOutput.dll filename : " VIRTUALMFD_PATH "\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 }  // namespace
+}  // namespace testsupport

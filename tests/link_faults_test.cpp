@@ -8,12 +8,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/environment.h"
 #include "tests/support/simulator_process.h"
 #include "tests/support/system_fixture.h"
 
@@ -113,9 +113,8 @@ TEST_F(LinkFaultTest, ALostNetworkIsReportedLikeAnAbsentSimulatorAndPollingGoesO
         "1:1:" + std::to_string(ENETUNREACH) + ",3:1:" + std::to_string(EHOSTUNREACH);
     // AddressSanitizer wants its own library loaded first; the order does not
     // matter to what it checks here.
-    const char* asanOptions = std::getenv("ASAN_OPTIONS");
     environment_["ASAN_OPTIONS"] =
-        std::string(asanOptions != nullptr ? asanOptions : "") + ":verify_asan_link_order=0";
+        platform::environmentText("ASAN_OPTIONS").value_or("") + ":verify_asan_link_order=0";
     startAgainst(simulator);
 
     const std::vector<std::string> expected = {kSilent, kAgain, kSilent, kAgain};

@@ -29,11 +29,11 @@ void write(const std::string& text) {
 
 }  // namespace
 
-void debugOutput(const char* text) {
+void systemDebugOutput(const char* text) {
     write(text);
 }
 
-void debugOutput(const wchar_t* text) {
+void systemDebugOutput(const wchar_t* text) {
     write(toUtf8(text));
 }
 

@@ -4,11 +4,11 @@
 
 namespace platform {
 
-void debugOutput(const char* text) {
+void systemDebugOutput(const char* text) {
     OutputDebugStringA(text);
 }
 
-void debugOutput(const wchar_t* text) {
+void systemDebugOutput(const wchar_t* text) {
     OutputDebugStringW(text);
 }
 

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "platform/win32/probe.h"
+#include "platform/win32/test_probe.h"
 
 namespace platform {
 namespace {

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/win32/probe.h"
+#include "platform/win32/test_probe.h"
 
 namespace platform {
 namespace {

@@ -48,10 +48,4 @@ TempFolder::~TempFolder() {
     fs::remove_all(path_, ignored);
 }
 
-void writeRegistryEntry(const std::string& registryRoot, const std::string& bytes) {
-    const fs::path key = fs::path(registryRoot) / "HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput";
-    fs::create_directories(key);
-    writeFile((key / "DirectOutputX86").string(), bytes);
-}
-
 }  // namespace testsupport

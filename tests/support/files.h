@@ -30,10 +30,4 @@ class TempFolder {
     std::string path_;
 };
 
-// Stores `bytes` as the registry stand-in's value that names the display
-// library, below `registryRoot` (what FLIGHTMFD_REGISTRY names), making the
-// folders of its key. Only tests of the registry need it: everything else
-// names the library with FLIGHTMFD_DISPLAY_LIBRARY.
-void writeRegistryEntry(const std::string& registryRoot, const std::string& bytes);
-
 }  // namespace testsupport

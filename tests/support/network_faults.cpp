@@ -8,7 +8,8 @@
 //
 // START and SECONDS count from the first send or receive of the process. A
 // receive that is waiting when a window opens fails within 50 ms, as it does
-// when an ICMP report of the lost network arrives.
+// when an ICMP report of the lost network arrives. It reads the plan through
+// the platform layer, linked in, as the program reads its environment.
 
 // The socket calls that it stands in for, and dlsym to reach the real ones.
 #include <dlfcn.h>
@@ -19,7 +20,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <vector>
+
+#include "platform/environment.h"
 
 namespace {
 
@@ -38,7 +42,8 @@ struct Plan {
 
 Plan readPlan() {
     Plan plan{Clock::now(), {}};
-    const char* text = std::getenv("FLIGHTMFD_NETWORK_FAULTS");
+    const std::string faults = platform::environmentText("FLIGHTMFD_NETWORK_FAULTS").value_or("");
+    const char* text = faults.c_str();
     while (text != nullptr && *text != '\0') {
         char* end = nullptr;
         double start = std::strtod(text, &end);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "device/direct_output_loader.h"
+#include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/utf8.h"
 #include "tests/support/registry_entry.h"
@@ -10,13 +12,19 @@
 namespace testsupport {
 namespace {
 
-const wchar_t kParentKey[] = L"SOFTWARE\\Saitek";
-const wchar_t kKey[] = L"SOFTWARE\\Saitek\\DirectOutput";
-const wchar_t kValue[] = L"DirectOutputX86";
-const char kWhere[] =
-    "the value DirectOutputX86 of HKEY_LOCAL_MACHINE\\SOFTWARE\\Saitek\\DirectOutput";
 // Another test's entry is held for as long as that test runs.
 constexpr DWORD kMutexWaitMs = 120000;
+
+// The key above the entry's, which the entry may have to make as well.
+std::wstring parentKey() {
+    const std::wstring key = kDirectOutputKey;
+    return key.substr(0, key.rfind(L'\\'));
+}
+
+std::string where() {
+    return "the value " + platform::toUtf8(kDirectOutputValue) + " of HKEY_LOCAL_MACHINE\\" +
+           platform::toUtf8(kDirectOutputKey);
+}
 
 // Wine's ntdll tells its version; Windows' has no such export.
 bool underWine() {
@@ -27,25 +35,32 @@ std::string failed(const std::string& what, unsigned long error) {
     return what + " (error " + std::to_string(error) + ")";
 }
 
-// The value's text with its terminating zero into *text, or nothing there
+// The text's bytes, with its terminating zero as installers store it.
+std::string installed(const std::string& utf8) {
+    const std::wstring text =
+        platform::fromUtf8(utf8.data(), utf8.size(), platform::codePageChar) + L'\0';
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// The value's bytes, terminating zero included, into *bytes, or nothing there
 // when neither the key nor the value is. Only "not found" is absence: a
 // value of another type (REG_EXPAND_SZ too, which would come back expanded
 // and as REG_SZ), or one that cannot be read, is an error, and then the
 // value is someone's that must stay. Sized by asking first, so that a long
 // path is kept whole; it may grow between the calls.
-LSTATUS readValue(std::optional<std::wstring>* text) {
+LSTATUS readValue(std::optional<std::string>* bytes) {
     const DWORD plainText = RRF_RT_REG_SZ | RRF_NOEXPAND;
     DWORD size = 0;
-    LSTATUS status =
-        RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, plainText, nullptr, nullptr, &size);
+    LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, kDirectOutputKey, kDirectOutputValue,
+                                  plainText, nullptr, nullptr, &size);
     while (status == ERROR_SUCCESS) {
-        std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
-        size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-        status =
-            RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, plainText, nullptr, &buffer[0], &size);
+        std::string buffer(size + sizeof(wchar_t), '\0');
+        size = static_cast<DWORD>(buffer.size());
+        status = RegGetValueW(HKEY_LOCAL_MACHINE, kDirectOutputKey, kDirectOutputValue, plainText,
+                              nullptr, &buffer[0], &size);
         if (status == ERROR_SUCCESS) {
-            buffer.resize(size / sizeof(wchar_t));
-            *text = buffer;
+            buffer.resize(size);
+            *bytes = buffer;
             return ERROR_SUCCESS;
         }
         if (status == ERROR_MORE_DATA) {
@@ -53,25 +68,30 @@ LSTATUS readValue(std::optional<std::wstring>* text) {
         }
     }
     if (status == ERROR_FILE_NOT_FOUND) {
-        text->reset();
+        bytes->reset();
         return ERROR_SUCCESS;
     }
     return status;
 }
 
-// Stores `text`, terminating zero included as installers do, making the key
-// if need be, or removes the value when there is none.
-LSTATUS writeValue(const std::optional<std::wstring>& text) {
-    if (!text) {
-        const LSTATUS status = RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue);
+// Stores `bytes` as a value of `type`, making the key if need be, or removes
+// the value when there are none.
+LSTATUS writeValue(const std::optional<std::string>& bytes, DWORD type = REG_SZ) {
+    if (!bytes) {
+        const LSTATUS status =
+            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kDirectOutputKey, kDirectOutputValue);
         return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
     }
+    // Windows stores a text's terminating zero that the count leaves out when
+    // one follows the text in memory; what follows here is not zero.
+    const std::string followed = *bytes + "\x01\x01";
     HKEY key;
-    LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                     nullptr, &key, nullptr);
+    LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDirectOutputKey, 0, nullptr, 0,
+                                     KEY_SET_VALUE, nullptr, &key, nullptr);
     if (status == ERROR_SUCCESS) {
-        status = RegSetValueExW(key, kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text->data()),
-                                static_cast<DWORD>(text->size() * sizeof(wchar_t)));
+        status = RegSetValueExW(key, kDirectOutputValue, 0, type,
+                                reinterpret_cast<const BYTE*>(followed.data()),
+                                static_cast<DWORD>(bytes->size()));
         RegCloseKey(key);
     }
     return status;
@@ -117,19 +137,42 @@ std::string registryOffLimits() {
 }
 
 struct RegistryEntry::Saved {
+    // The started programs' registry.
     HANDLE mutex = nullptr;
     bool owned = false;    // the mutex is ours until the end
     bool restore = false;  // the value was read: it comes back at the end
-    // Whether kParentKey and kKey were there before; those that were not go
-    // again at the end.
+    // Whether the parent key and the key were there before; those that were
+    // not go again at the end.
     bool parentThere = true;
     bool keyThere = true;
-    std::optional<std::wstring> before;
+    std::optional<std::string> before;
+    // This process's own: the key that HKEY_LOCAL_MACHINE stands for.
+    std::wstring ownPath;
+    HKEY own = nullptr;
+    bool redirected = false;
 };
 
-RegistryEntry::RegistryEntry(const std::string&, const std::string& library)
+RegistryEntry::RegistryEntry(const std::string&, const std::string& library, Reader reader)
     : saved_(std::make_unique<Saved>()), notHeld_(registryOffLimits()) {
     if (!notHeld_.empty()) {
+        return;
+    }
+    if (reader == Reader::kThisProcess) {
+        // A run killed midway leaves only this key behind, and the next run
+        // of the same process id starts it afresh.
+        saved_->ownPath = L"Software\\flightmfd-test-" + std::to_wstring(GetCurrentProcessId());
+        RegDeleteTreeW(HKEY_CURRENT_USER, saved_->ownPath.c_str());
+        LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, saved_->ownPath.c_str(), 0, nullptr, 0,
+                                         KEY_ALL_ACCESS, nullptr, &saved_->own, nullptr);
+        if (status == ERROR_SUCCESS) {
+            status = RegOverridePredefKey(HKEY_LOCAL_MACHINE, saved_->own);
+        }
+        saved_->redirected = status == ERROR_SUCCESS;
+        if (!saved_->redirected) {
+            notHeld_ = failed("cannot redirect HKEY_LOCAL_MACHINE", status);
+        } else if (!library.empty()) {
+            writeValue(installed(library));
+        }
         return;
     }
     saved_->mutex = CreateMutexW(nullptr, FALSE, L"flightmfd-test-registry-entry");
@@ -143,23 +186,17 @@ RegistryEntry::RegistryEntry(const std::string&, const std::string& library)
         return;
     }
     saved_->owned = true;
-    saved_->parentThere = keyThere(kParentKey);
-    saved_->keyThere = keyThere(kKey);
+    saved_->parentThere = keyThere(parentKey().c_str());
+    saved_->keyThere = keyThere(kDirectOutputKey);
     LSTATUS status = readValue(&saved_->before);
     if (status != ERROR_SUCCESS) {
-        notHeld_ = failed(std::string("cannot read ") + kWhere + ", which stays as it is", status);
+        notHeld_ = failed("cannot read " + where() + ", which stays as it is", status);
         return;
     }
     saved_->restore = true;
-    std::optional<std::wstring> text;
-    if (!library.empty()) {
-        text = platform::fromUtf8(library.data(), library.size(),
-                                  [](unsigned char byte) { return wchar_t(byte); }) +
-               L'\0';
-    }
-    status = writeValue(text);
+    status = writeValue(library.empty() ? std::nullopt : std::optional(installed(library)));
     if (status != ERROR_SUCCESS) {
-        notHeld_ = failed(std::string("cannot write ") + kWhere, status);
+        notHeld_ = failed("cannot write " + where(), status);
     }
 }
 
@@ -167,14 +204,13 @@ RegistryEntry::~RegistryEntry() {
     if (saved_->restore) {
         const LSTATUS status = writeValue(saved_->before);
         if (status != ERROR_SUCCESS) {
-            std::fprintf(stderr, "%s\n",
-                         failed(std::string("cannot put back ") + kWhere, status).c_str());
+            std::fprintf(stderr, "%s\n", failed("cannot put back " + where(), status).c_str());
         }
         if (!saved_->keyThere) {
-            removeIfEmpty(kKey);
+            removeIfEmpty(kDirectOutputKey);
         }
         if (!saved_->parentThere) {
-            removeIfEmpty(kParentKey);
+            removeIfEmpty(parentKey().c_str());
         }
     }
     if (saved_->owned) {
@@ -182,6 +218,40 @@ RegistryEntry::~RegistryEntry() {
     }
     if (saved_->mutex != nullptr) {
         CloseHandle(saved_->mutex);
+    }
+    if (saved_->redirected) {
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    }
+    if (saved_->own != nullptr) {
+        RegCloseKey(saved_->own);
+        RegDeleteTreeW(HKEY_CURRENT_USER, saved_->ownPath.c_str());
+    }
+}
+
+void RegistryEntry::storeText(const std::string& text) {
+    const std::wstring wide = platform::fromUtf8(text.data(), text.size(), platform::codePageChar);
+    storeBytes(
+        std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t)),
+        false);
+}
+
+void RegistryEntry::storeBytes(const std::string& bytes, bool binary) {
+    if (notHeld_.empty()) {
+        writeValue(bytes, binary ? REG_BINARY : REG_SZ);
+    }
+}
+
+void RegistryEntry::remove(bool keepKey) {
+    if (!notHeld_.empty()) {
+        return;
+    }
+    writeValue(std::nullopt);
+    HKEY key;
+    if (keepKey && RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDirectOutputKey, 0, nullptr, 0,
+                                   KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+    } else if (!keepKey && saved_->redirected) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kDirectOutputKey);
     }
 }
 

@@ -3,17 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "device/direct_output_loader.h"
 #include "tests/support/files.h"
 #include "tests/support/registry_entry.h"
 
 namespace testsupport {
 namespace {
 
-const wchar_t kParentKey[] = L"SOFTWARE\\Saitek";
-const wchar_t kKey[] = L"SOFTWARE\\Saitek\\DirectOutput";
-const wchar_t kValue[] = L"DirectOutputX86";
+const wchar_t* const kKey = kDirectOutputKey;
+const wchar_t* const kValue = kDirectOutputValue;
+const std::wstring kParentKey(kKey, std::wstring(kKey).rfind(L'\\'));
 
 // A registry value as it is stored.
 struct Stored {
@@ -86,7 +88,7 @@ TEST(RegistryEntryWindows, PutsBackWhatItChangedAndLeavesAloneWhatItCannotRead) 
         {"a path to expand", text(REG_EXPAND_SZ, L"%ProgramFiles%\\DirectOutput.dll"), false},
     };
     TempFolder folder;
-    const bool parentThere = keyThere(kParentKey);
+    const bool parentThere = keyThere(kParentKey.c_str());
     {
         // The machine's own entry, put back at the end; the rows' entries
         // nest in it, as the mutex is the thread's own.
@@ -96,7 +98,7 @@ TEST(RegistryEntryWindows, PutsBackWhatItChangedAndLeavesAloneWhatItCannotRead) 
         }
         for (const auto& c : cases) {
             store(c.before);
-            const bool keysThere = keyThere(kParentKey);
+            const bool keysThere = keyThere(kParentKey.c_str());
             {
                 const RegistryEntry entry(folder.path(), "C:\\test\\display.dll");
                 EXPECT_EQ(entry.notHeld().empty(), c.held) << c.label << ": " << entry.notHeld();
@@ -104,11 +106,29 @@ TEST(RegistryEntryWindows, PutsBackWhatItChangedAndLeavesAloneWhatItCannotRead) 
                     << c.label;
             }
             EXPECT_EQ(stored(), c.before) << c.label;
-            EXPECT_EQ(keyThere(kParentKey), keysThere) << c.label;
+            EXPECT_EQ(keyThere(kParentKey.c_str()), keysThere) << c.label;
             store(std::nullopt);
         }
     }
-    EXPECT_EQ(keyThere(kParentKey), parentThere);
+    EXPECT_EQ(keyThere(kParentKey.c_str()), parentThere);
+}
+
+// This process's own registry keeps the machine's keys out of reach, and goes
+// at the end.
+TEST(RegistryEntryWindows, ThisProcessAloneWritesAKeyOfItsOwn) {
+    const wchar_t path[] = L"SOFTWARE\\flightmfd-own-check";
+    {
+        const RegistryEntry own("", "", RegistryEntry::Reader::kThisProcess);
+        if (!own.notHeld().empty()) {
+            GTEST_SKIP() << own.notHeld();
+        }
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    EXPECT_FALSE(keyThere(path));
 }
 
 }  // namespace

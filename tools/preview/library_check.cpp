@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "device/direct_output_loader.h"
+#include "device/mfd.h"
 #include "platform/files.h"
 #include "platform/library.h"
 #include "platform/registry.h"
@@ -10,11 +11,9 @@
 
 namespace {
 
-const char kNotInitialized[] =
-    "the program stops with \"Failed to initialize DirectOutput, press any key to quit\"";
-const char kNoDevice[] =
-    "the program learns of no device and stops with \"No DirectOutput devices found, press any "
-    "key to quit\"";
+std::string notInitialized() {
+    return std::string("the program stops with \"") + kInitializeFailedMessage + "\"";
+}
 
 // Each ends with a command on a line of its own, ready to copy.
 #ifdef _WIN32
@@ -31,17 +30,21 @@ const char kMakeTheEntry[] = "write the library's full path into that file.";
 const char kClearVariable[] = "unset FLIGHTMFD_DISPLAY_LIBRARY";
 #endif
 
-// The entry points that the program calls, and what it does without each.
-const struct {
-    const char* name;
-    const char* without;
-} kCalledEntryPoints[] = {
-    {"DirectOutput_Initialize", kNotInitialized},
-    {"DirectOutput_RegisterDeviceChangeCallback", kNoDevice},
-    {"DirectOutput_Enumerate", kNoDevice},
-    {"DirectOutput_AddPage", "the display gets no pages and stays blank"},
-    {"DirectOutput_SetString", "the display shows no text"},
-};
+// What the program does without one of the entry points that it calls.
+std::string withoutEntryPoint(DirectOutputEntry entry) {
+    switch (entry) {
+        case DirectOutputEntry::Initialize:
+            return notInitialized();
+        case DirectOutputEntry::RegisterDeviceChangeCallback:
+        case DirectOutputEntry::Enumerate:
+            return std::string("the program learns of no device and stops with \"") +
+                   kNoDeviceMessage + "\"";
+        case DirectOutputEntry::AddPage:
+            return "the display gets no pages and stays blank";
+        default:
+            return "the display shows no text";
+    }
+}
 
 std::string item(const std::string& text) {
     return "  " + text + "\n";
@@ -59,9 +62,10 @@ std::string registryGap() {
 
 std::string entryPointReport(platform::LibraryHandle library) {
     std::string report;
-    for (const auto& entry : kCalledEntryPoints) {
-        if (platform::findSymbol(library, entry.name) == nullptr) {
-            report += item("It lacks " + std::string(entry.name) + ": " + entry.without + ".");
+    for (size_t i = 0; i < kCalledEntryPointCount; ++i) {
+        if (platform::findSymbol(library, kDirectOutputEntryPoints[i]) == nullptr) {
+            report += item("It lacks " + std::string(kDirectOutputEntryPoints[i]) + ": " +
+                           withoutEntryPoint(DirectOutputEntry(i)) + ".");
         }
     }
     if (report.empty()) {
@@ -94,7 +98,7 @@ std::string libraryReport(const std::wstring& path, bool fromVariable) {
     }
     report += item((platform::isFile(shown) ? "The file is there but does not load: " + error
                                             : std::string("No file is there")) +
-                   "; " + kNotInitialized + ".");
+                   "; " + notInitialized() + ".");
     return report + mendPath(fromVariable);
 }
 
@@ -114,7 +118,7 @@ std::string checkDisplayLibrary() {
                    platform::registryValueLocation(kDirectOutputKey, kDirectOutputValue) + ".");
     std::unique_ptr<wchar_t[]> registered;
     if (!DirectOutputLoader::GetDirectOutputFileName(registered)) {
-        return report + item(registryGap() + "; " + kNotInitialized + ".") +
+        return report + item(registryGap() + "; " + notInitialized() + ".") +
                item(std::string("To do: ") + kMakeTheEntry + " " + kTryVirtualDisplay);
     }
     return report + libraryReport(registered.get(), false);

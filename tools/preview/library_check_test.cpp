@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -10,35 +10,18 @@
 #include <vector>
 
 #include "device/direct_output_loader.h"
+#include "device/mfd.h"
 #include "platform/registry.h"
+#include "platform/utf8.h"
 #include "tests/support/registry_entry.h"
-
-#ifdef _WIN32
-#include <windows.h>
-
-#include "platform/win32/local_machine_override.h"
-#endif
+#include "tests/support/scoped_environment.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char kVariable[] = "FLIGHTMFD_DISPLAY_LIBRARY";
-
 fs::path registryRoot() {
     return fs::temp_directory_path() / "flightmfd-library-check";
-}
-
-void setVariable(const char* name, const char* value) {
-#ifdef _WIN32
-    _putenv_s(name, value != nullptr ? value : "");  // "" removes it
-#else
-    if (value != nullptr) {
-        setenv(name, value, 1);
-    } else {
-        unsetenv(name);
-    }
-#endif
 }
 
 // A registry of the test's own: on POSIX the stand-in in a folder that
@@ -50,59 +33,26 @@ class LibraryCheck : public ::testing::Test {
     LibraryCheck() : root_(registryRoot()) {
         fs::remove_all(root_);
         fs::create_directories(root_);
-#ifndef _WIN32
-        setVariable("FLIGHTMFD_REGISTRY", root_.c_str());
-#endif
-        setVariable("VIRTUALMFD_VIEW", "0");
-        setVariable("VIRTUALMFD_RECORD", nullptr);
+        environment_.set("VIRTUALMFD_VIEW", "0");
+        environment_.set("VIRTUALMFD_RECORD", std::nullopt);
     }
-    ~LibraryCheck() override {
-        setVariable(kVariable, nullptr);
-        fs::remove_all(root_);
-    }
+    ~LibraryCheck() override { fs::remove_all(root_); }
 
     void SetUp() override {
-        if (const std::string offLimits = testsupport::registryOffLimits(); !offLimits.empty()) {
-            GTEST_SKIP() << offLimits;
+        const auto own = testsupport::RegistryEntry::Reader::kThisProcess;
+        if (const std::string why = registry_.emplace(root_.string(), "", own).notHeld();
+            !why.empty()) {
+            GTEST_SKIP() << why;
         }
-#ifdef _WIN32
-        ASSERT_TRUE(override_.emplace().active());
-#endif
     }
 
-#ifdef _WIN32
     // Removes the key, or makes it, with the value when one is given.
     void registry(bool keyPresent, const std::string& value) {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Saitek");
-        HKEY key;
-        if (keyPresent &&
-            RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Saitek\\DirectOutput", 0, nullptr, 0,
-                            KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            const std::wstring text(value.begin(), value.end());
-            if (!text.empty()) {
-                RegSetValueExW(key, L"DirectOutputX86", 0, REG_SZ,
-                               reinterpret_cast<const BYTE*>(text.c_str()),
-                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-            }
-            RegCloseKey(key);
-        }
-    }
-    std::optional<platform::LocalMachineOverride> override_;
-#else
-    fs::path key() const {
-        return root_ / "HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput";
-    }
-    // Removes the key, or makes it, with the value when one is given.
-    void registry(bool keyPresent, const std::string& value) {
-        fs::remove_all(root_ / "HKEY_LOCAL_MACHINE");
-        if (keyPresent) {
-            fs::create_directories(key());
-        }
+        registry_->remove(keyPresent);
         if (!value.empty()) {
-            std::ofstream(key() / "DirectOutputX86") << value << "\n";
+            registry_->storeText(value);
         }
     }
-#endif
     // The entry as the program reads it: whether the key is there, and the
     // value's bytes.
     std::wstring registryState() const {
@@ -118,28 +68,36 @@ class LibraryCheck : public ::testing::Test {
     }
 
     fs::path root_;
+    testsupport::ScopedEnvironment environment_;
+    std::optional<testsupport::RegistryEntry> registry_;
 };
+
+const std::string kKey = platform::toUtf8(kDirectOutputKey);
+const std::string kValue = platform::toUtf8(kDirectOutputValue);
 
 #ifdef _WIN32
 const std::string kLocation =
-    "the value DirectOutputX86 of HKEY_LOCAL_MACHINE\\SOFTWARE\\Saitek\\DirectOutput" +
-    std::string(sizeof(void*) == 8 ? " (the 64-bit view of the registry)"
-                                   : " in the 32-bit view of the registry (in regedit: "
-                                     "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Saitek\\"
-                                     "DirectOutput)");
+    "the value " + kValue + " of HKEY_LOCAL_MACHINE\\" + kKey +
+    (sizeof(void*) == 8 ? " (the 64-bit view of the registry)"
+                        : " in the 32-bit view of the registry (in regedit: "
+                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\" +
+                              kKey.substr(kKey.find('\\') + 1) + ")");
 const std::string kMakeTheEntry = "install the joystick vendor's software, which makes that entry.";
 const std::string kTryTheVirtualDisplay = "set FLIGHTMFD_DISPLAY_LIBRARY=%CD%\\virtualmfd.dll\n";
 #else
-const std::string kLocation =
-    "the file " +
-    (registryRoot() / "HKEY_LOCAL_MACHINE/SOFTWARE/Saitek/DirectOutput/DirectOutputX86").string();
+std::string slashed(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+const std::string kLocation = "the file " + (registryRoot() / "HKEY_LOCAL_MACHINE").string() + "/" +
+                              slashed(kKey) + "/" + kValue;
 const std::string kMakeTheEntry = "write the library's full path into that file.";
 const std::string kTryTheVirtualDisplay =
     "export FLIGHTMFD_DISPLAY_LIBRARY=/usr/lib/flightmfd/libvirtualmfd.so\n";
 #endif
 
 const std::string kStops =
-    "the program stops with \"Failed to initialize DirectOutput, press any key to quit\".";
+    std::string("the program stops with \"") + kInitializeFailedMessage + "\".";
 
 TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
     const std::string notAFile = (root_ / "notes.txt").string();
@@ -193,17 +151,21 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
          PARTIALMFD_PATH,
          false,
          "",
-         {"It lacks DirectOutput_SetString: the display shows no text.\n",
+         {"It lacks " + std::string(entryPointName(DirectOutputEntry::SetString)) +
+              ": the display shows no text.\n",
           "To do: name the joystick vendor's DirectOutput.dll, or the virtual display."}},
-        {"a library without Enumerate",
-         NOENUMERATEMFD_PATH,
+        {"a library with two entry points",
+         TWOENTRIESMFD_PATH,
          false,
          "",
-         {"It lacks DirectOutput_Enumerate: the program learns of no device and stops with \"No "
-          "DirectOutput devices found, press any key to quit\".\n"}},
+         {"It lacks " + std::string(entryPointName(DirectOutputEntry::Initialize)) + ": " + kStops,
+          "It lacks " + std::string(entryPointName(DirectOutputEntry::Enumerate)) +
+              ": the program learns of no device and stops with \"" + kNoDeviceMessage + "\".\n"}},
     };
     for (const auto& c : cases) {
-        setVariable(kVariable, c.variable);
+        environment_.set(kDisplayLibraryVariable, c.variable != nullptr
+                                                      ? std::optional<std::string>(c.variable)
+                                                      : std::nullopt);
         registry(c.keyPresent, c.value);
         const std::wstring before = registryState();
         const std::string report = checkDisplayLibrary();
@@ -212,7 +174,8 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
             EXPECT_NE(report.find(text), std::string::npos) << c.label << ": " << text << "\n"
                                                             << report;
         }
-        // It only reads.
+        // It asks only for what the program calls, and only reads.
+        EXPECT_EQ(report.find(entryPointName(DirectOutputEntry::Deinitialize)), std::string::npos);
         EXPECT_EQ(registryState(), before) << c.label;
     }
 }

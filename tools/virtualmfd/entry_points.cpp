@@ -1,12 +1,19 @@
 // The fourteen entry points of the display vendor's library, played by one
 // virtual device. The device lives as long as the library stays loaded; when
 // the library is unloaded its destructor stops the threads it started.
+#include <cstring>
+
 #include "device/direct_output.h"
 #include "tools/virtualmfd/virtual_device.h"
 
 namespace {
 
 virtualmfd::VirtualDevice device;
+
+// The record names an entry point without the vendor's prefix.
+int32_t recordOnly(DirectOutputEntry entry) {
+    return device.recordOnly(std::strchr(entryPointName(entry), '_') + 1);
+}
 
 }  // namespace
 
@@ -42,40 +49,40 @@ DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Deinitialize() {
 }
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_GetDeviceType(void*, void*) {
-    return device.recordOnly("GetDeviceType");
+    return recordOnly(DirectOutputEntry::GetDeviceType);
 }
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_GetDeviceInstance(void*, void*) {
-    return device.recordOnly("GetDeviceInstance");
+    return recordOnly(DirectOutputEntry::GetDeviceInstance);
 }
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL
 DirectOutput_RegisterSoftButtonChangeCallback(void*, DirectOutputSoftButtonCallback, void*) {
-    return device.recordOnly("RegisterSoftButtonChangeCallback");
+    return recordOnly(DirectOutputEntry::RegisterSoftButtonChangeCallback);
 }
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL
 DirectOutput_RegisterPageChangeCallback(void*, DirectOutputPageChangeCallback, void*) {
-    return device.recordOnly("RegisterPageChangeCallback");
+    return recordOnly(DirectOutputEntry::RegisterPageChangeCallback);
 }
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_RemovePage(void*, uint32_t) {
-    return device.recordOnly("RemovePage");
+    return recordOnly(DirectOutputEntry::RemovePage);
 }
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_SetLed(void*, uint32_t, uint32_t,
                                                                uint32_t) {
-    return device.recordOnly("SetLed");
+    return recordOnly(DirectOutputEntry::SetLed);
 }
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_SetImage(void*, uint32_t, uint32_t,
                                                                  uint32_t, const void*) {
-    return device.recordOnly("SetImage");
+    return recordOnly(DirectOutputEntry::SetImage);
 }
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_SetProfile(void*, uint32_t,
                                                                    const wchar_t*) {
-    return device.recordOnly("SetProfile");
+    return recordOnly(DirectOutputEntry::SetProfile);
 }
 
 }  // extern "C"

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "platform/files.h"
 #include "platform/utf8.h"
 
 namespace virtualmfd {
@@ -14,7 +15,7 @@ void Recorder::open(const std::string& path) {
     }
     close();
     if (!path.empty()) {
-        file_ = std::fopen(path.c_str(), "ab");
+        file_ = platform::openFile(path, "ab");
         path_ = path;
     }
 }

@@ -15,7 +15,7 @@ class Recorder {
   public:
     ~Recorder() { close(); }
 
-    // Appends to `path` from now on; an empty path or a file that cannot be
+    // Appends to `path` (UTF-8) from now on; an empty path or a file that cannot be
     // opened records nothing. Opening the path already open changes nothing.
     void open(const std::string& path);
     void close();

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/files.h"
+
 namespace virtualmfd {
 namespace {
 
@@ -160,7 +162,7 @@ RecordReader::~RecordReader() {
 std::vector<RecordedCall> RecordReader::next() {
     std::vector<RecordedCall> calls;
     if (file_ == nullptr) {
-        file_ = std::fopen(path_.c_str(), "rb");
+        file_ = platform::openFile(path_, "rb");
         if (file_ == nullptr) {
             return calls;
         }

@@ -32,7 +32,9 @@ constexpr int32_t kBadArgument = static_cast<int32_t>(0x80070057u);  // E_INVALI
 // from any thread; `mutex_` guards all state, and is never held while the
 // callback runs, so that the callback may call back into the library. The
 // device owns the replug thread and the live view, and stops both when it is
-// deinitialized or unloaded.
+// deinitialized or unloaded. Windows unloads a library under its loader lock,
+// which a thread needs to end, so there a caller deinitializes the library
+// before it frees it while a thread runs; unloading would wait for good.
 class VirtualDevice {
   public:
     VirtualDevice();

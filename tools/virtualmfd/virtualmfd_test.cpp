@@ -7,7 +7,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
-#include <cstdlib>
 #include <iterator>
 #include <mutex>
 #include <string>
@@ -15,11 +14,9 @@
 #include <vector>
 
 #include "device/direct_output.h"
-#include "platform/code_page.h"
-#include "platform/library.h"
-#include "platform/utf8.h"
-#include "tests/support/files.h"
+#include "tests/support/device_fixture.h"
 
+namespace testsupport {
 namespace {
 
 void* const kDevice = reinterpret_cast<void*>(uintptr_t{1});
@@ -51,41 +48,28 @@ struct Changes {
 
 // Loads the virtual display afresh for each test, with a record file of the
 // test's own and the environment switches that the test sets beforehand.
-class VirtualMfdTest : public ::testing::Test {
+class VirtualMfdTest : public DeviceTest {
   protected:
-    VirtualMfdTest() {
-        setenv("VIRTUALMFD_RECORD", folder_.file("record.txt").c_str(), 1);
-        setenv("VIRTUALMFD_VIEW", "0", 1);
-        for (const char* name : kSwitches) {
-            unsetenv(name);
-        }
-    }
-    ~VirtualMfdTest() override {
-        unload();
-        for (const char* name : kSwitches) {
-            unsetenv(name);
-        }
-    }
+    ~VirtualMfdTest() override { unload(); }
 
     void load() {
-        std::string path = VIRTUALMFD_PATH;
-        library_ = platform::loadLibrary(
-            platform::fromUtf8(path.data(), path.size(), platform::codePageChar).c_str());
+        library_ = loadDisplay(virtualDisplay());
         ASSERT_NE(library_, nullptr);
-        bind("DirectOutput_Initialize", initialize);
-        bind("DirectOutput_Deinitialize", deinitialize);
-        bind("DirectOutput_RegisterDeviceChangeCallback", registerDeviceChange);
-        bind("DirectOutput_Enumerate", enumerate);
-        bind("DirectOutput_AddPage", addPage);
-        bind("DirectOutput_SetString", setString);
-        bind("DirectOutput_GetDeviceType", getDeviceType);
-        bind("DirectOutput_GetDeviceInstance", getDeviceInstance);
-        bind("DirectOutput_RegisterSoftButtonChangeCallback", registerSoftButton);
-        bind("DirectOutput_RegisterPageChangeCallback", registerPageChange);
-        bind("DirectOutput_RemovePage", removePage);
-        bind("DirectOutput_SetLed", setLed);
-        bind("DirectOutput_SetImage", setImage);
-        bind("DirectOutput_SetProfile", setProfile);
+        using Entry = DirectOutputEntry;
+        bind(Entry::Initialize, initialize);
+        bind(Entry::Deinitialize, deinitialize);
+        bind(Entry::RegisterDeviceChangeCallback, registerDeviceChange);
+        bind(Entry::Enumerate, enumerate);
+        bind(Entry::AddPage, addPage);
+        bind(Entry::SetString, setString);
+        bind(Entry::GetDeviceType, getDeviceType);
+        bind(Entry::GetDeviceInstance, getDeviceInstance);
+        bind(Entry::RegisterSoftButtonChangeCallback, registerSoftButton);
+        bind(Entry::RegisterPageChangeCallback, registerPageChange);
+        bind(Entry::RemovePage, removePage);
+        bind(Entry::SetLed, setLed);
+        bind(Entry::SetImage, setImage);
+        bind(Entry::SetProfile, setProfile);
     }
 
     void unload() {
@@ -101,10 +85,6 @@ class VirtualMfdTest : public ::testing::Test {
         ASSERT_EQ(initialize(L"MFD"), 0);
         ASSERT_EQ(registerDeviceChange(&Changes::note, changes), 0);
         ASSERT_EQ(enumerate(), 0);
-    }
-
-    std::vector<std::string> recordLines() const {
-        return testsupport::splitLines(testsupport::readFile(folder_.file("record.txt")));
     }
 
     DirectOutputInitializeFn initialize = nullptr;
@@ -123,19 +103,25 @@ class VirtualMfdTest : public ::testing::Test {
     DirectOutputSetProfileFn setProfile = nullptr;
 
   private:
-    static constexpr const char* kSwitches[] = {
-        "VIRTUALMFD_NO_DEVICE",      "VIRTUALMFD_FAIL_INITIALIZE", "VIRTUALMFD_FAIL_SETSTRING",
-        "VIRTUALMFD_REPLUG_SECONDS", "VIRTUALMFD_RECORD_TIME",     "VIRTUALMFD_RECORD_RESULT"};
-
     template <typename Function>
-    void bind(const char* name, Function& entry) {
-        entry = reinterpret_cast<Function>(platform::findSymbol(library_, name));
-        ASSERT_NE(entry, nullptr) << name;
+    void bind(DirectOutputEntry entry, Function& function) {
+        function =
+            reinterpret_cast<Function>(platform::findSymbol(library_, entryPointName(entry)));
+        ASSERT_NE(function, nullptr) << entryPointName(entry);
     }
 
-    testsupport::TempFolder folder_{"virtualmfd"};
     platform::LibraryHandle library_ = nullptr;
 };
+
+// The build reads the entry points' names for the package check from the one
+// list, whole and in order.
+TEST(EntryPoints, TheBuildReadsTheOneList) {
+    std::string names;
+    for (const char* name : kDirectOutputEntryPoints) {
+        names += (names.empty() ? "" : ",") + std::string(name);
+    }
+    EXPECT_EQ(names, ENTRY_POINTS_READ);
+}
 
 TEST_F(VirtualMfdTest, RecordsEveryCallOnItsOwnLine) {
     Changes changes;
@@ -154,23 +140,21 @@ TEST_F(VirtualMfdTest, RecordsEveryCallOnItsOwnLine) {
     EXPECT_EQ(setImage(kDevice, 0, 0, 0, nullptr), 0);
     EXPECT_EQ(setProfile(kDevice, 0, nullptr), 0);
     EXPECT_EQ(deinitialize(), 0);
-    const std::vector<std::string> expected = {
-        "Initialize \"MFD\"",
-        "RegisterDeviceChangeCallback",
-        "Enumerate",
-        "AddPage 0x1 0 \"PAGE00\" 1",
-        "SetString 0x1 0 1 14 \"IAS 120.0 kmph\"",
-        "SetString 0x1 0 2 3 \"\\\"\\\\\\n\"",
-        "GetDeviceType",
-        "GetDeviceInstance",
-        "RegisterSoftButtonChangeCallback",
-        "RegisterPageChangeCallback",
-        "RemovePage",
-        "SetLed",
-        "SetImage",
-        "SetProfile",
-        "Deinitialize",
-    };
+    const std::vector<std::string> expected = {"Initialize \"MFD\"",
+                                               "RegisterDeviceChangeCallback",
+                                               "Enumerate",
+                                               "AddPage 0x1 0 \"PAGE00\" 1",
+                                               "SetString 0x1 0 1 14 \"IAS 120.0 kmph\"",
+                                               "SetString 0x1 0 2 3 \"\\\"\\\\\\n\"",
+                                               "GetDeviceType",
+                                               "GetDeviceInstance",
+                                               "RegisterSoftButtonChangeCallback",
+                                               "RegisterPageChangeCallback",
+                                               "RemovePage",
+                                               "SetLed",
+                                               "SetImage",
+                                               "SetProfile",
+                                               "Deinitialize"};
     EXPECT_EQ(recordLines(), expected);
 }
 
@@ -211,7 +195,7 @@ TEST_F(VirtualMfdTest, InitializeStartsAfresh) {
 }
 
 TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
-    setenv("VIRTUALMFD_NO_DEVICE", "1", 1);
+    setSwitch("VIRTUALMFD_NO_DEVICE");
     Changes noDevice;
     start(&noDevice);
     EXPECT_TRUE(noDevice.events.empty());
@@ -222,14 +206,14 @@ TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
     EXPECT_EQ(setString(nullptr, 0, 0, 1, L"x"), kBadHandle);
     unload();
 
-    unsetenv("VIRTUALMFD_NO_DEVICE");
-    setenv("VIRTUALMFD_FAIL_INITIALIZE", "1", 1);
+    setSwitch("VIRTUALMFD_NO_DEVICE", "0");
+    setSwitch("VIRTUALMFD_FAIL_INITIALIZE");
     load();
     EXPECT_EQ(initialize(L"MFD"), kFail);
     unload();
 
-    unsetenv("VIRTUALMFD_FAIL_INITIALIZE");
-    setenv("VIRTUALMFD_FAIL_SETSTRING", "1", 1);
+    setSwitch("VIRTUALMFD_FAIL_INITIALIZE", "");
+    setSwitch("VIRTUALMFD_FAIL_SETSTRING");
     Changes failing;
     start(&failing);
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
@@ -242,7 +226,7 @@ TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
 }
 
 TEST_F(VirtualMfdTest, RecordLinesCarryTheSteadyClockWhenAsked) {
-    setenv("VIRTUALMFD_RECORD_TIME", "1", 1);
+    setSwitch("VIRTUALMFD_RECORD_TIME");
     auto millis = [](std::chrono::steady_clock::time_point moment) {
         return std::chrono::duration<double, std::milli>(moment.time_since_epoch()).count();
     };
@@ -272,7 +256,7 @@ TEST_F(VirtualMfdTest, RecordLinesCarryTheSteadyClockWhenAsked) {
 }
 
 TEST_F(VirtualMfdTest, ResultsEndTheRecordLinesWhenAsked) {
-    setenv("VIRTUALMFD_RECORD_RESULT", "1", 1);
+    setSwitch("VIRTUALMFD_RECORD_RESULT");
     Changes changes;
     start(&changes);
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
@@ -288,7 +272,7 @@ TEST_F(VirtualMfdTest, ResultsEndTheRecordLinesWhenAsked) {
 }
 
 TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
-    setenv("VIRTUALMFD_REPLUG_SECONDS", "1", 1);
+    setSwitch("VIRTUALMFD_REPLUG_SECONDS");
     Changes changes;
     start(&changes);
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
@@ -308,7 +292,8 @@ TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
     EXPECT_EQ(addPage(arrived, 0, L"PAGE00", 1), 0);
     EXPECT_EQ(setString(arrived, 0, 0, 1, L"x"), 0);
 
-    // Unloading stops the thread; nothing is called afterwards.
+    // Deinitialize stops the thread; nothing is called afterwards.
+    EXPECT_EQ(deinitialize(), 0);
     unload();
     size_t heard;
     {
@@ -325,3 +310,4 @@ TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
 }
 
 }  // namespace
+}  // namespace testsupport

@@ -1,9 +1,9 @@
-// A display library for tests that lacks two entry points, DirectOutput_SetLed
-// (never called by the program) and DirectOutput_SetString (called). Whatever
-// it does export answers S_FALSE (1), a success that shows the call got
-// through, and it reports one device, 0x2, on Enumerate. Built with
-// PARTIALMFD_WITHOUT_ENUMERATE, it lacks DirectOutput_Enumerate as well, and
-// so never reports a device.
+// A display library for tests that exports five entry points: four that the
+// program calls, without DirectOutput_SetString, and Deinitialize. What it
+// exports answers S_FALSE (1), a success that shows the call got through, and
+// it reports one device, 0x2, on Enumerate. Built with PARTIALMFD_TWO_ENTRIES,
+// it exports only DirectOutput_RegisterDeviceChangeCallback and
+// DirectOutput_AddPage.
 #include <cstdint>
 
 #include "device/direct_output.h"
@@ -18,6 +18,7 @@ void* registeredContext = nullptr;
 
 extern "C" {
 
+#ifndef PARTIALMFD_TWO_ENTRIES
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Initialize(const wchar_t*) {
     return kCalled;
 }
@@ -25,6 +26,7 @@ DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Initialize(const wchar_t
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Deinitialize() {
     return kCalled;
 }
+#endif
 
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_RegisterDeviceChangeCallback(
     DirectOutputDeviceChangeCallback callback, void* context) {
@@ -33,7 +35,7 @@ DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_RegisterDeviceChangeCall
     return kCalled;
 }
 
-#ifndef PARTIALMFD_WITHOUT_ENUMERATE
+#ifndef PARTIALMFD_TWO_ENTRIES
 DIRECTOUTPUT_API int32_t DIRECTOUTPUT_CALL DirectOutput_Enumerate() {
     if (registered != nullptr) {
         // Device handles are opaque to the program; a small number will do.

@@ -1,4 +1,4 @@
-#include "platform/win32/probe.h"
+#include "platform/win32/test_probe.h"
 
 #include <vector>
 

@@ -1,48 +1,36 @@
-// The rules of the POSIX stand-in for the registry; Windows has the real one.
-#if !defined(_WIN32)
-
+// The rules of the POSIX stand-in for the registry: a file for each value.
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "platform/thread.h"
 #include "tests/support/files.h"
+#include "tests/support/scoped_environment.h"
 
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-const wchar_t kKey[] = L"SOFTWARE\\Saitek\\DirectOutput";
-const wchar_t kValue[] = L"DirectOutputX86";
+const wchar_t kKey[] = L"SOFTWARE\\flightmfd\\test";
+const wchar_t kValue[] = L"path";
 // The room the library's path look-up gives: 4095 characters and a terminator.
 constexpr uint32_t kRoom = 4095 * sizeof(wchar_t);
 
 // A registry root of the test's own, named by FLIGHTMFD_REGISTRY while it lives.
-class RegistryTest : public ::testing::Test {
+class RegistryPosix : public ::testing::Test {
   protected:
-    RegistryTest()
-        : root_(fs::temp_directory_path() /
-                ("flightmfd-registry-" + std::to_string(currentProcessId()))) {
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-        setenv("FLIGHTMFD_REGISTRY", root_.c_str(), 1);
-    }
-    ~RegistryTest() override {
-        unsetenv("FLIGHTMFD_REGISTRY");
-        fs::remove_all(root_);
-    }
+    RegistryPosix() { environment_.set("FLIGHTMFD_REGISTRY", root_.path()); }
 
     fs::path keyFolder() const {
-        return root_ / "HKEY_LOCAL_MACHINE" / "SOFTWARE" / "Saitek" / "DirectOutput";
+        return fs::path(root_.path()) / "HKEY_LOCAL_MACHINE" / "SOFTWARE" / "flightmfd" / "test";
     }
 
     void writeValue(const std::string& bytes) {
-        testsupport::writeRegistryEntry(root_.string(), bytes);
+        fs::create_directories(keyFolder());
+        testsupport::writeFile((keyFolder() / "path").string(), bytes);
     }
 
     // The value's text, or "<absent>" when the key or the value is missing or does not fit.
@@ -61,19 +49,20 @@ class RegistryTest : public ::testing::Test {
         return buffer.substr(0, size / sizeof(wchar_t));
     }
 
-    fs::path root_;
+    testsupport::TempFolder root_{"flightmfd-registry"};
+    testsupport::ScopedEnvironment environment_;
 };
 
-TEST_F(RegistryTest, MissingFolderIsNoKeyAndMissingFileIsNoValue) {
+TEST_F(RegistryPosix, MissingFolderIsNoKeyAndMissingFileIsNoValue) {
     EXPECT_EQ(read(), L"<no key>");
     fs::create_directories(keyFolder());
     EXPECT_EQ(read(), L"<no value>");
     // A subkey of the same name is not a value.
-    fs::create_directories(keyFolder() / "DirectOutputX86");
+    fs::create_directories(keyFolder() / "path");
     EXPECT_EQ(read(), L"<no value>");
 }
 
-TEST_F(RegistryTest, OneTrailingNewlineIsDropped) {
+TEST_F(RegistryPosix, OneTrailingNewlineIsDropped) {
     const struct {
         std::string file;
         std::wstring value;
@@ -91,7 +80,7 @@ TEST_F(RegistryTest, OneTrailingNewlineIsDropped) {
     }
 }
 
-TEST_F(RegistryTest, ValuesBeyondTheRoomFail) {
+TEST_F(RegistryPosix, ValuesBeyondTheRoomFail) {
     writeValue(std::string(4095, 'a') + "\n");
     EXPECT_EQ(read(), std::wstring(4095, L'a'));
     writeValue(std::string(4096, 'a'));
@@ -109,5 +98,3 @@ TEST_F(RegistryTest, ValuesBeyondTheRoomFail) {
 
 }  // namespace
 }  // namespace platform
-
-#endif  // !defined(_WIN32)
