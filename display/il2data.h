@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+
+struct FlightValue;
 
 // The record of the latest flight values that the simulator has reported: the aircraft's name and
 // twenty numbers, in the order the simulator's answer codes list them. The record owns its name
@@ -17,7 +21,6 @@ class IL2Data {
     // Applies one simulator answer (text need not be terminated; length is its byte count): the
     // name or one number is replaced, or nothing when the answer's code is unknown or the answer
     // is shorter than its 5-byte head. Nothing is read past length. Always returns 0.
-    // It lives with the answer codes in simlink/messages.cpp; link simlink to call it.
     int32_t parseAnswer(const char* text, int32_t length);
 
     char plane[kPlaneCapacity];
@@ -48,3 +51,12 @@ class IL2Data {
 // included, and a null pointer) selects nothing and yields null. Matching is exact and
 // case-sensitive.
 float IL2Data::*displayedField(const char* keyword);
+
+// The value that an answer of `length` bytes carries, as parseAnswer takes it: null for one shorter
+// than its code and separator, or with a code that the program does not ask for.
+const FlightValue* answeredValue(const char* text, int32_t length);
+
+// The aircraft's name that the value text of an answer stands for, as UTF-8: the bytes up to the
+// first NUL, with the simulator's escapes undone ("\/" is '/' and "\\" is '\'; a backslash before
+// anything else, or at the end, stays), read in the system's 8-bit encoding.
+std::string aircraftName(const char* text, size_t length);

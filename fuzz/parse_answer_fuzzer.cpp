@@ -13,7 +13,6 @@
 #include "display/framing.h"
 #include "display/il2data.h"
 #include "platform/utf8.h"
-#include "simlink/messages.h"
 
 namespace {
 

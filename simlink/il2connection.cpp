@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "display/il2data.h"
 #include "platform/process.h"
 #include "platform/thread.h"
-#include "simlink/messages.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "display/flight_values.h"
+#include "display/il2data.h"
 #include "platform/sockets.h"
-#include "simlink/messages.h"
 
 namespace {
 
