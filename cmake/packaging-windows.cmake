@@ -33,24 +33,24 @@ include(CPack)
 # unpacked from it (tests/CMakeLists.txt). These need no Wine, so they run on
 # a machine without 32-bit support too.
 if(FLIGHTMFD_BUILD_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 4)
-  add_test(NAME Package.Zip COMMAND ${CMAKE_COMMAND} -D GENERATOR=ZIP -P ${CMAKE_CURRENT_LIST_DIR}/make-package.cmake)
-  set_tests_properties(Package.Zip PROPERTIES FIXTURES_SETUP package LABELS package)
+  add_test(NAME PackageWindows.Zip COMMAND ${CMAKE_COMMAND} -D GENERATOR=ZIP -P ${CMAKE_CURRENT_LIST_DIR}/make-package.cmake)
+  set_tests_properties(PackageWindows.Zip PROPERTIES FIXTURES_SETUP package LABELS package)
   foreach(part archive guide binaries)
-    add_test(NAME Package.Release.${part}
+    add_test(NAME PackageWindows.Release.${part}
              COMMAND ${CMAKE_COMMAND} -D PART=${part} -D VERSION=${PROJECT_VERSION}
                      -D SAMPLE=${PROJECT_SOURCE_DIR}/examples/config.xml -D BUILT=${CMAKE_BINARY_DIR}/bin
                      -D OBJDUMP=${CMAKE_OBJDUMP} -D WINDRES=${CMAKE_RC_COMPILER}
                      -P ${CMAKE_CURRENT_LIST_DIR}/check-release.cmake)
-    set_tests_properties(Package.Release.${part} PROPERTIES FIXTURES_REQUIRED package LABELS package)
+    set_tests_properties(PackageWindows.Release.${part} PROPERTIES FIXTURES_REQUIRED package LABELS package)
   endforeach()
 
   # The names that the loader asks for, as the virtual display as built and
   # as released exports them: their one list, which device/ reads.
   string(JOIN "," exports ${DIRECTOUTPUT_ENTRY_POINTS})
-  add_test(NAME Package.VirtualDisplayExportsTheEntryPoints
+  add_test(NAME PackageWindows.VirtualDisplayExportsTheEntryPoints
            COMMAND ${CMAKE_COMMAND} -D OBJDUMP=${CMAKE_OBJDUMP} -D EXPORTS=${exports}
                    -D LIBRARIES=$<TARGET_FILE:virtualmfd>,${flightmfd_release_folder}/virtualmfd.dll
                    -P ${CMAKE_CURRENT_LIST_DIR}/check-exports.cmake)
-  set_tests_properties(Package.VirtualDisplayExportsTheEntryPoints
+  set_tests_properties(PackageWindows.VirtualDisplayExportsTheEntryPoints
                        PROPERTIES FIXTURES_REQUIRED package LABELS package)
 endif()

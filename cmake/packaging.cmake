@@ -31,14 +31,14 @@ include(CPack)
 # unpacked from it. dpkg-shlibdeps (dpkg-dev) works out its dependencies.
 if(FLIGHTMFD_BUILD_TESTS)
   set(unpacked ${CMAKE_BINARY_DIR}/package/unpacked/usr)
-  add_test(NAME Package.Deb COMMAND ${CMAKE_COMMAND} -D GENERATOR=DEB -P ${CMAKE_CURRENT_LIST_DIR}/make-package.cmake)
-  add_test(NAME Package.DebHoldsTheFiles
+  add_test(NAME PackagePosix.Deb COMMAND ${CMAKE_COMMAND} -D GENERATOR=DEB -P ${CMAKE_CURRENT_LIST_DIR}/make-package.cmake)
+  add_test(NAME PackagePosix.DebHoldsTheFiles
            COMMAND ls -d ${unpacked}/bin/flightmfd ${unpacked}/bin/flightmfd-sim ${unpacked}/bin/flightmfd-preview
                    ${unpacked}/lib/flightmfd/libvirtualmfd.so ${unpacked}/share/flightmfd/config.xml
                    ${unpacked}/share/doc/flightmfd/README.md)
-  add_test(NAME Package.DebPreviewPassesTheSample
+  add_test(NAME PackagePosix.DebPreviewPassesTheSample
            COMMAND ${unpacked}/bin/flightmfd-preview ${unpacked}/share/flightmfd/config.xml)
-  set_tests_properties(Package.Deb PROPERTIES FIXTURES_SETUP package LABELS package)
-  set_tests_properties(Package.DebHoldsTheFiles Package.DebPreviewPassesTheSample
+  set_tests_properties(PackagePosix.Deb PROPERTIES FIXTURES_SETUP package LABELS package)
+  set_tests_properties(PackagePosix.DebHoldsTheFiles PackagePosix.DebPreviewPassesTheSample
                        PROPERTIES FIXTURES_REQUIRED package LABELS package)
 endif()
