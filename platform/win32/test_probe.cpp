@@ -29,7 +29,8 @@ Probe::Probe(const std::wstring& arguments, Input input) {
     }
     HANDLE childOutput = nullptr;
     makePipe(&output_pipe_, &childOutput, false);
-    STARTUPINFOW start = {sizeof start};
+    STARTUPINFOW start = {};
+    start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdInput = childInput;
     start.hStdOutput = start.hStdError = childOutput;

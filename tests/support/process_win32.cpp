@@ -163,7 +163,7 @@ void serveDebugger(HANDLE process, const std::wstring& file, const std::atomic<b
 // runs, and the fault says so.
 struct StartupInfo {
     StartupInfo(HANDLE input, HANDLE output, HANDLE error, std::string& faults) {
-        info.StartupInfo = {sizeof info.StartupInfo};
+        info.StartupInfo.cb = sizeof info.StartupInfo;
         info.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
         info.StartupInfo.hStdInput = input;
         info.StartupInfo.hStdOutput = output;
