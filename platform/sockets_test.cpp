@@ -1,6 +1,9 @@
 #include "platform/sockets.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -74,6 +77,33 @@ class Sockets : public ::testing::Test {
     uint32_t loopback_ = 0;
     std::vector<SocketHandle> opened_;
 };
+
+// Each platform's error numbers, grouped by what they mean to the caller.
+TEST_F(Sockets, FailedTransfersMeanWhatTheirErrorSays) {
+    const struct {
+        TransferStatus status;
+        std::vector<int> errors;
+    } cases[] = {
+#ifdef _WIN32
+        {TransferStatus::kTooLong, {WSAEMSGSIZE}},
+        {TransferStatus::kPeerUnreachable, {WSAECONNRESET, WSAECONNREFUSED, WSAETIMEDOUT}},
+        {TransferStatus::kNetworkDown,
+         {WSAENETUNREACH, WSAEHOSTUNREACH, WSAEHOSTDOWN, WSAENETDOWN, WSAEADDRNOTAVAIL}},
+        {TransferStatus::kFailed, {WSAENOTSOCK, WSAEINTR, WSAENOBUFS, 0}},
+#else
+        {TransferStatus::kTooLong, {EMSGSIZE}},
+        {TransferStatus::kPeerUnreachable, {ECONNREFUSED}},
+        {TransferStatus::kNetworkDown,
+         {ENETUNREACH, EHOSTUNREACH, EHOSTDOWN, ENETDOWN, EADDRNOTAVAIL}},
+        {TransferStatus::kFailed, {EBADF, ENOTSOCK, ECONNRESET, ENOBUFS, 0}},
+#endif
+    };
+    for (const auto& c : cases) {
+        for (const int error : c.errors) {
+            EXPECT_EQ(transferStatusOf(error), c.status) << error;
+        }
+    }
+}
 
 TEST_F(Sockets, ParsesOnlyDottedDecimalAddresses) {
     const struct {
@@ -166,6 +196,26 @@ TEST_F(Sockets, AnAbsentPeerLeavesTheSocketUsableAndIsReportedWhenAsked) {
         EXPECT_EQ(answer, "A/31\\2") << "reporting " << reporting << ", " << api_.lastError();
     }
 }
+
+#ifndef _WIN32
+// A second connect alone keeps the local address and port that the first
+// chose, gone or not; connecting anew must let the system choose again.
+// (Windows connects anew in place, keeping the port.)
+class SocketsPosix : public Sockets {};
+
+TEST_F(SocketsPosix, ConnectingAnewChoosesTheLocalPortAgain) {
+    const uint16_t port = api_.hostToNetworkPort(9);  // nothing is sent
+    const SocketHandle socket = client(port);
+    const uint16_t first = api_.localPort(socket);
+    // A new port may be the old one by chance, but not three times in a row.
+    bool chosenAgain = false;
+    for (int i = 0; i < 3 && !chosenAgain; ++i) {
+        ASSERT_EQ(api_.reconnect(socket, loopback_, port), 0);
+        chosenAgain = api_.localPort(socket) != first;
+    }
+    EXPECT_TRUE(chosenAgain);
+}
+#endif
 
 }  // namespace
 }  // namespace platform

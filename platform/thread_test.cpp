@@ -1,10 +1,10 @@
 #include "platform/thread.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <atomic>
-#include <string>
+
+#include "tests/support/process.h"
 
 namespace platform {
 namespace {
@@ -25,26 +25,22 @@ TEST(Thread, StartReturnsTheIdTheThreadSeesItself) {
     EXPECT_NE(id, currentThreadId());
 }
 
-#ifndef _WIN32
-// Windows numbers threads and processes apart; win32/thread_test.cpp checks
-// its ids against the system's own records.
-bool visibleInProc(uint32_t tid) {
-#ifdef __linux__
-    struct stat info;
-    std::string path =
-        "/proc/" + std::to_string(currentProcessId()) + "/task/" + std::to_string(tid);
-    return stat(path.c_str(), &info) == 0;
-#else
-    return tid != 0;
-#endif
+std::atomic<bool> released{false};
+
+uint32_t waitForRelease(void*) {
+    while (!released) {
+        sleepMs(1);
+    }
+    return 0;
 }
 
-TEST(Thread, IdsAreTheKernels) {
-    // gtest runs tests on the main thread, whose id is the process id.
-    EXPECT_EQ(currentThreadId(), currentProcessId());
-    EXPECT_TRUE(visibleInProc(currentThreadId()));
+// The ids are the system's: it finds the thread of each in this process.
+TEST(Thread, IdsAreTheSystems) {
+    const uint32_t started = startThread("waitForRelease", waitForRelease, nullptr);
+    EXPECT_TRUE(testsupport::threadOfProcess(currentThreadId(), currentProcessId()));
+    EXPECT_TRUE(testsupport::threadOfProcess(started, currentProcessId()));
+    released = true;
 }
-#endif
 
 }  // namespace
 }  // namespace platform

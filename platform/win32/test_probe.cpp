@@ -1,7 +1,5 @@
 #include "platform/win32/test_probe.h"
 
-#include <vector>
-
 namespace platform {
 namespace {
 
@@ -31,17 +29,13 @@ Probe::Probe(const std::wstring& arguments, Input input) {
     }
     HANDLE childOutput = nullptr;
     makePipe(&output_pipe_, &childOutput, false);
-
     STARTUPINFOW start = {};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdInput = childInput;
-    start.hStdOutput = childOutput;
-    start.hStdError = childOutput;
+    start.hStdOutput = start.hStdError = childOutput;
     std::wstring commandLine = L"\"" + probePath() + L"\" " + arguments;
-    std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
-    writable.push_back(L'\0');
-    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &start, &process_)) {
         process_ = {};
     }
@@ -65,17 +59,15 @@ Probe::~Probe() {
 
 bool Probe::readAvailable() {
     DWORD available = 0;
+    DWORD count = 0;
     if (!PeekNamedPipe(output_pipe_, nullptr, 0, nullptr, &available, nullptr)) {
         return false;
     }
-    if (available > 0) {
-        std::string chunk(available, '\0');
-        DWORD count = 0;
-        if (!ReadFile(output_pipe_, chunk.data(), available, &count, nullptr)) {
-            return false;
-        }
-        output_.append(chunk, 0, count);
+    std::string chunk(available, '\0');
+    if (available > 0 && !ReadFile(output_pipe_, chunk.data(), available, &count, nullptr)) {
+        return false;
     }
+    output_.append(chunk, 0, count);
     return true;
 }
 

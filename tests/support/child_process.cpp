@@ -4,17 +4,11 @@
 
 namespace testsupport {
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                           const std::string& folder, const std::string& name,
-                           const std::map<std::string, std::string>& environment)
-    : Process(program, arguments, folder, name, environment) {
-    if (!fault().empty()) {
-        ADD_FAILURE() << program << ": " << fault();
-    }
-}
-
 ChildProcess::~ChildProcess() {
     kill();
+    if (!fault().empty()) {
+        ADD_FAILURE() << "a child process was not as promised: " << fault();
+    }
     // The sanitizer builds run the same tests; a report from a child that the
     // test never waited for would otherwise go unseen.
     const std::string text = errors();

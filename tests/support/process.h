@@ -69,6 +69,11 @@ class Process {
     bool ended();
     void askToEnd();
     static std::string asText(std::string bytes);
+    // Our environment (`ours`: NAME=value strings) with `changes`, sorted by
+    // name, the names compared as `less` does on this platform.
+    static std::vector<std::string> environmentWith(
+        const std::vector<std::string>& ours, const std::map<std::string, std::string>& changes,
+        bool (*less)(const std::string&, const std::string&));
 
     int pid_ = -1;
     std::optional<int> exitStatus_;
@@ -84,6 +89,9 @@ class Process {
 // for in the folder that FLIGHTMFD_TEST_PROGRAMS names (the unpacked release,
 // say) or else beside the running test program.
 std::string programUnderTest(const std::string& file);
+
+// Whether the thread with id `thread` is one of the process `process`'s own.
+bool threadOfProcess(long thread, long process);
 
 // Why the programs that a test starts do not run in a double-byte ANSI code
 // page (a Chinese, Japanese or Korean one) here, or "" when they do.

@@ -16,25 +16,6 @@ struct Process::Handles {};
 
 namespace {
 
-std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& changes) {
-    std::map<std::string, std::string> merged;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string text(*entry);
-        size_t equals = text.find('=');
-        if (equals != std::string::npos) {
-            merged[text.substr(0, equals)] = text.substr(equals + 1);
-        }
-    }
-    for (const auto& [name, value] : changes) {
-        merged[name] = value;
-    }
-    std::vector<std::string> strings;
-    for (const auto& [name, value] : merged) {
-        strings.push_back(name + "=" + value);
-    }
-    return strings;
-}
-
 // The exit status of a process that ended by itself; none after a signal.
 std::optional<int> statusOf(int raw) {
     return WIFEXITED(raw) ? std::optional<int>(WEXITSTATUS(raw)) : std::nullopt;
@@ -51,10 +32,6 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
 
 }  // namespace
 
-Process::~Process() {
-    kill();
-}
-
 Process::Process(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& folder, const std::string& name,
                  const std::map<std::string, std::string>& environment)
@@ -63,7 +40,12 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     // async-signal-safe calls.
     std::vector<std::string> argStrings{program};
     argStrings.insert(argStrings.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> envStrings = mergedEnvironment(environment);
+    std::vector<std::string> ours;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        ours.emplace_back(*entry);
+    }
+    std::vector<std::string> envStrings = environmentWith(
+        ours, environment, [](const std::string& a, const std::string& b) { return a < b; });
     std::vector<char*> argv = pointersTo(argStrings);
     std::vector<char*> envp = pointersTo(envStrings);
 
@@ -92,6 +74,10 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     close(err);
 }
 
+Process::~Process() {
+    kill();
+}
+
 bool Process::ended() {
     int raw = 0;
     if (waitpid(pid_, &raw, WNOHANG) != pid_) {
@@ -117,8 +103,9 @@ void Process::kill() {
     }
 }
 
-bool Process::ownsThread(long id) const {
-    return std::filesystem::exists("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(id));
+bool threadOfProcess(long thread, long process) {
+    return std::filesystem::exists("/proc/" + std::to_string(process) + "/task/" +
+                                   std::to_string(thread));
 }
 
 std::string Process::asText(std::string bytes) {

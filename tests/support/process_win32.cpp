@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <future>
 #include <thread>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/utf8.h"
 #include "tests/support/process.h"
@@ -50,20 +52,13 @@ constexpr DWORD kDebugEventMs = 100;
 // (STATUS_WX86_BREAKPOINT, which winnt.h does not name).
 constexpr DWORD kWow64Breakpoint = 0x4000001F;
 
-std::string failed(const std::string& what, DWORD error) {
-    return what + " (error " + std::to_string(error) + ")";
-}
-
-void addFault(std::string& faults, const std::string& fault) {
-    faults += (faults.empty() ? "" : "; ") + fault;
-}
-
-wchar_t latin1(unsigned char byte) {
-    return static_cast<wchar_t>(byte);
+void addFault(std::string& faults, const std::string& what, DWORD error) {
+    faults += (faults.empty() ? "" : "; ") + what + " (error " + std::to_string(error) + ")";
 }
 
 std::wstring wide(const std::string& text) {
-    return platform::fromUtf8(text.data(), text.size(), latin1);
+    return platform::fromUtf8(text.data(), text.size(),
+                              [](unsigned char latin1) { return static_cast<wchar_t>(latin1); });
 }
 
 // One argument as the C runtime takes the command line apart again: quoted
@@ -90,37 +85,6 @@ void appendArgument(std::wstring& line, const std::wstring& argument) {
     line += L'"';
 }
 
-// Windows compares the names of variables without regard to case.
-struct NoCase {
-    bool operator()(const std::wstring& a, const std::wstring& b) const {
-        return _wcsicmp(a.c_str(), b.c_str()) < 0;
-    }
-};
-
-// Our environment with `changes`, as CreateProcessW takes it: sorted
-// NAME=value strings, each ended by a zero, and one zero more.
-std::wstring environmentBlock(const std::map<std::string, std::string>& changes) {
-    std::map<std::wstring, std::wstring, NoCase> merged;
-    wchar_t* strings = GetEnvironmentStringsW();
-    for (const wchar_t* entry = strings; *entry != L'\0'; entry += wcslen(entry) + 1) {
-        // The working folders of drives are kept in variables named "=C:".
-        const std::wstring text(entry);
-        const size_t equals = text.find(L'=', 1);
-        if (equals != std::wstring::npos) {
-            merged[text.substr(0, equals)] = text.substr(equals + 1);
-        }
-    }
-    FreeEnvironmentStringsW(strings);
-    for (const auto& [name, value] : changes) {
-        merged[wide(name)] = wide(value);
-    }
-    std::wstring block;
-    for (const auto& [name, value] : merged) {
-        block += name + L'=' + value + L'\0';
-    }
-    return block + L'\0';
-}
-
 // A file for one of the child's standard handles, which it inherits. Shared
 // for reading and writing, so that the test reads what the child writes, and
 // for deletion, so that its folder goes even if a handle outlives the test.
@@ -132,25 +96,17 @@ HANDLE childFile(const std::string& path, bool write) {
 }
 
 // Appends a text that the debuggee gave OutputDebugString to `file`, as
-// UTF-8. An ANSI text is in the debuggee's code page, which is ours.
+// UTF-8. An ANSI text is in the debuggee's code page, which is ours. The
+// zeros past what is read end the text in either width.
 void appendDebugText(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info,
                      const std::wstring& file) {
-    const size_t unit = info.fUnicode ? sizeof(wchar_t) : 1;
-    std::vector<char> bytes(info.nDebugStringLength * unit + sizeof(wchar_t), '\0');
-    SIZE_T read = 0;
-    ReadProcessMemory(process, info.lpDebugStringData, bytes.data(), bytes.size() - sizeof(wchar_t),
-                      &read);
-    std::wstring text;
-    if (info.fUnicode) {
-        text = reinterpret_cast<const wchar_t*>(bytes.data());
-    } else {
-        const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), -1, nullptr, 0);
-        text.resize(length > 0 ? length : 1);
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), -1, &text[0], length);
-        text.resize(wcslen(text.c_str()));
-    }
+    std::vector<char> bytes((info.nDebugStringLength + 1) * sizeof(wchar_t), '\0');
+    ReadProcessMemory(process, info.lpDebugStringData, bytes.data(),
+                      info.nDebugStringLength * (info.fUnicode ? sizeof(wchar_t) : 1), nullptr);
+    const std::string utf8 =
+        info.fUnicode ? platform::toUtf8(reinterpret_cast<const wchar_t*>(bytes.data()))
+                      : platform::codePageToUtf8(bytes.data(), std::strlen(bytes.data()));
     if (FILE* out = _wfopen(file.c_str(), L"ab")) {
-        const std::string utf8 = platform::toUtf8(text);
         std::fwrite(utf8.data(), 1, utf8.size(), out);
         std::fclose(out);
     }
@@ -173,116 +129,80 @@ DebugEventWait debugEventWait() {
 // the process unhandled, as if no debugger were there.
 void serveDebugger(HANDLE process, const std::wstring& file, const std::atomic<bool>& quit) {
     const DebugEventWait waitForDebugEvent = debugEventWait();
+    DEBUG_EVENT event;
     for (;;) {
-        DEBUG_EVENT event;
-        if (!waitForDebugEvent(&event, kDebugEventMs)) {
+        while (!waitForDebugEvent(&event, kDebugEventMs)) {
             if (quit) {
                 return;
             }
-            continue;
         }
-        DWORD reply = DBG_CONTINUE;
-        switch (event.dwDebugEventCode) {
-            case CREATE_PROCESS_DEBUG_EVENT:
-                CloseHandle(event.u.CreateProcessInfo.hFile);
-                break;
-            case LOAD_DLL_DEBUG_EVENT:
-                CloseHandle(event.u.LoadDll.hFile);
-                break;
-            case OUTPUT_DEBUG_STRING_EVENT:
-                appendDebugText(process, event.u.DebugString, file);
-                break;
-            case EXCEPTION_DEBUG_EVENT: {
-                const DWORD code = event.u.Exception.ExceptionRecord.ExceptionCode;
-                if (code != EXCEPTION_BREAKPOINT && code != kWow64Breakpoint) {
-                    reply = DBG_EXCEPTION_NOT_HANDLED;
-                }
-                break;
-            }
-            default:
-                break;
+        const DWORD code = event.dwDebugEventCode;
+        const DWORD exception = code == EXCEPTION_DEBUG_EVENT
+                                    ? event.u.Exception.ExceptionRecord.ExceptionCode
+                                    : EXCEPTION_BREAKPOINT;
+        if (code == CREATE_PROCESS_DEBUG_EVENT) {
+            CloseHandle(event.u.CreateProcessInfo.hFile);
+        } else if (code == LOAD_DLL_DEBUG_EVENT) {
+            CloseHandle(event.u.LoadDll.hFile);
+        } else if (code == OUTPUT_DEBUG_STRING_EVENT) {
+            appendDebugText(process, event.u.DebugString, file);
         }
-        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, reply);
-        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
+        const bool unhandled = exception != EXCEPTION_BREAKPOINT && exception != kWow64Breakpoint;
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId,
+                           unhandled ? DBG_EXCEPTION_NOT_HANDLED : DBG_CONTINUE);
+        if (code == EXIT_PROCESS_DEBUG_EVENT) {
             return;
         }
     }
-}
-
-// A job that kills what it holds when its last handle closes, ours: also
-// when the test itself dies. Null when there is none, with the error in
-// *error.
-HANDLE killingJob(DWORD* error) {
-    HANDLE job = CreateJobObjectW(nullptr, nullptr);
-    if (job == nullptr) {
-        *error = GetLastError();
-        return nullptr;
-    }
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-        *error = GetLastError();
-        CloseHandle(job);
-        return nullptr;
-    }
-    return job;
 }
 
 // The startup information of a child that inherits its three standard
 // handles and no other handle of ours (which would keep a file, a socket or
-// a pipe of the test open while it runs).
-class StartupInfo {
-  public:
-    StartupInfo(HANDLE input, HANDLE output, HANDLE error) {
-        info_.StartupInfo.cb = sizeof info_.StartupInfo;
-        info_.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-        info_.StartupInfo.hStdInput = input;
-        info_.StartupInfo.hStdOutput = output;
-        info_.StartupInfo.hStdError = error;
+// a pipe of the test open while it runs), which it closes at the end.
+// Extended only when the list is whole: a child that inherits too much still
+// runs, and the fault says so.
+struct StartupInfo {
+    StartupInfo(HANDLE input, HANDLE output, HANDLE error, std::string& faults) {
+        info.StartupInfo.cb = sizeof info.StartupInfo;
+        info.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+        info.StartupInfo.hStdInput = input;
+        info.StartupInfo.hStdOutput = output;
+        info.StartupInfo.hStdError = error;
         for (HANDLE handle : {input, output, error}) {
             if (handle != INVALID_HANDLE_VALUE) {
-                inherited_.push_back(handle);
+                inherited.push_back(handle);
             }
         }
         SIZE_T size = 0;
         InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-        attributes_.resize(size);
-        auto* list = reinterpret_cast<PPROC_THREAD_ATTRIBUTE_LIST>(attributes_.data());
-        if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) {
-            fault_ = failed("cannot limit the handles that the child inherits", GetLastError());
-            return;
+        attributes.resize(size);
+        auto* list = reinterpret_cast<PPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+        if (InitializeProcThreadAttributeList(list, 1, 0, &size)) {
+            info.lpAttributeList = list;
         }
-        info_.lpAttributeList = list;
-        if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
-                                       inherited_.data(), inherited_.size() * sizeof(HANDLE),
-                                       nullptr, nullptr)) {
-            fault_ = failed("cannot limit the handles that the child inherits", GetLastError());
-            return;
+        if (info.lpAttributeList != nullptr &&
+            UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
+                                      inherited.size() * sizeof(HANDLE), nullptr, nullptr)) {
+            info.StartupInfo.cb = sizeof info;
+        } else {
+            addFault(faults, "cannot limit the handles that the child inherits", GetLastError());
         }
-        info_.StartupInfo.cb = sizeof info_;
     }
     ~StartupInfo() {
-        if (info_.lpAttributeList != nullptr) {
-            DeleteProcThreadAttributeList(info_.lpAttributeList);
+        if (info.lpAttributeList != nullptr) {
+            DeleteProcThreadAttributeList(info.lpAttributeList);
         }
-        CloseHandle(info_.StartupInfo.hStdInput);
-        CloseHandle(info_.StartupInfo.hStdOutput);
-        CloseHandle(info_.StartupInfo.hStdError);
+        CloseHandle(info.StartupInfo.hStdInput);
+        CloseHandle(info.StartupInfo.hStdOutput);
+        CloseHandle(info.StartupInfo.hStdError);
     }
-    StartupInfo(const StartupInfo&) = delete;
-    StartupInfo& operator=(const StartupInfo&) = delete;
+    DWORD flags() const {
+        return info.StartupInfo.cb == sizeof info ? EXTENDED_STARTUPINFO_PRESENT : 0;
+    }
 
-    // Extended only when the list is whole: a child that inherits too much
-    // still runs, and fault() says so.
-    STARTUPINFOW* get() { return &info_.StartupInfo; }
-    DWORD flags() const { return fault_.empty() ? EXTENDED_STARTUPINFO_PRESENT : 0; }
-    const std::string& fault() const { return fault_; }
-
-  private:
-    STARTUPINFOEXW info_ = {};
-    std::vector<HANDLE> inherited_;
-    std::vector<char> attributes_;
-    std::string fault_;
+    STARTUPINFOEXW info = {};
+    std::vector<HANDLE> inherited;
+    std::vector<char> attributes;
 };
 
 }  // namespace
@@ -297,30 +217,46 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     for (const std::string& argument : arguments) {
         appendArgument(commandLine, wide(argument));
     }
-    std::wstring environmentStrings = environmentBlock(environment);
+    // As CreateProcessW takes it: NAME=value strings, each ended by a zero,
+    // and one zero more.
+    std::vector<std::string> ours;
+    wchar_t* strings = GetEnvironmentStringsW();
+    for (const wchar_t* entry = strings; *entry != L'\0'; entry += wcslen(entry) + 1) {
+        ours.push_back(platform::toUtf8(entry));
+    }
+    FreeEnvironmentStringsW(strings);
+    // Windows compares the names of variables without regard to case.
+    const auto noCase = [](const std::string& a, const std::string& b) {
+        return _stricmp(a.c_str(), b.c_str()) < 0;
+    };
+    std::wstring environmentBlock;
+    for (const std::string& entry : environmentWith(ours, environment, noCase)) {
+        environmentBlock += wide(entry) + L'\0';
+    }
+    environmentBlock += L'\0';
     const std::wstring workingFolder = wide(folder);
 
     // The handles are inheritable only while `start` lives, and listed as the
     // only ones that the child inherits; only one thread starts processes, so
     // no other child inherits them.
     StartupInfo start(childFile("NUL", false), childFile(outputPath_, true),
-                      childFile(errorPath_, true));
-    addFault(fault_, start.fault());
+                      childFile(errorPath_, true), fault_);
     // Suspended until it is in its job. Detached: no console of its own,
     // whose window a program would keep open for a key.
-    const DWORD flags =
-        CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | DETACHED_PROCESS | start.flags();
-    auto createProcess = [&](DWORD moreFlags, PROCESS_INFORMATION* info) {
-        return CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, flags | moreFlags,
-                              &environmentStrings[0], workingFolder.c_str(), start.get(),
-                              info) != 0;
+    auto createProcess = [&](DWORD debug) {
+        PROCESS_INFORMATION info = {};
+        const DWORD flags = CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | DETACHED_PROCESS |
+                            start.flags() | debug;
+        return CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, flags,
+                              &environmentBlock[0], workingFolder.c_str(), &start.info.StartupInfo,
+                              &info)
+                   ? info
+                   : PROCESS_INFORMATION{};
     };
-
     PROCESS_INFORMATION info = {};
-    bool started = false;
     const auto debugOutput = environment.find("FLIGHTMFD_DEBUG_OUTPUT");
     if (debugOutput == environment.end()) {
-        started = createProcess(0, &info);
+        info = createProcess(0);
     } else {
         // Debug events go to the thread that started the process, so the
         // debugger thread starts it and hands it over. It owns the promise,
@@ -329,30 +265,30 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
         std::future<PROCESS_INFORMATION> handedOver = handOver.get_future();
         handles_->debugger = std::thread(
             [&, handOver = std::move(handOver), file = wide(debugOutput->second)]() mutable {
-                PROCESS_INFORMATION child = {};
-                const bool ok = createProcess(DEBUG_ONLY_THIS_PROCESS, &child);
-                const HANDLE process = child.hProcess;
+                const PROCESS_INFORMATION child = createProcess(DEBUG_ONLY_THIS_PROCESS);
                 std::atomic<bool>& quit = handles_->quit;
                 handOver.set_value(child);
-                if (ok) {
-                    serveDebugger(process, file, quit);
+                if (child.hProcess != nullptr) {
+                    serveDebugger(child.hProcess, file, quit);
                 }
             });
         info = handedOver.get();
-        started = info.hProcess != nullptr;
     }
-    if (!started) {
+    if (info.hProcess == nullptr) {
         handles_->release();
         return;
     }
     // Outside the job it would outlive a test that dies: fault() says so.
-    DWORD error = 0;
-    handles_->job = killingJob(&error);
-    if (handles_->job == nullptr) {
-        addFault(fault_, failed("cannot make a job that ends the child with the test", error));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    handles_->job = CreateJobObjectW(nullptr, nullptr);
+    if (handles_->job == nullptr ||
+        !SetInformationJobObject(handles_->job, JobObjectExtendedLimitInformation, &limits,
+                                 sizeof limits)) {
+        addFault(fault_, "cannot make a job that ends the child with the test", GetLastError());
     } else if (!AssignProcessToJobObject(handles_->job, info.hProcess)) {
-        addFault(fault_, failed("cannot put the child in the job that ends it with the test",
-                                GetLastError()));
+        addFault(fault_, "cannot put the child in the job that ends it with the test",
+                 GetLastError());
     }
     ResumeThread(info.hThread);
     CloseHandle(info.hThread);
@@ -393,24 +329,21 @@ void Process::kill() {
     pid_ = -1;
 }
 
-bool Process::ownsThread(long id) const {
-    HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
-    if (thread == nullptr) {
-        return false;
+bool threadOfProcess(long thread, long process) {
+    const HANDLE handle =
+        OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(thread));
+    const bool owned =
+        handle != nullptr && GetProcessIdOfThread(handle) == static_cast<DWORD>(process);
+    if (handle != nullptr) {
+        CloseHandle(handle);
     }
-    const bool owns = pid_ > 0 && GetProcessIdOfThread(thread) == static_cast<DWORD>(pid_);
-    CloseHandle(thread);
-    return owns;
+    return owned;
 }
 
 std::string Process::asText(std::string bytes) {
-    size_t kept = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n') {
-            bytes[kept++] = bytes[i];
-        }
+    for (size_t at = bytes.find("\r\n"); at != std::string::npos; at = bytes.find("\r\n", at)) {
+        bytes.erase(at, 1);
     }
-    bytes.resize(kept);
     return bytes;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "device/direct_output_loader.h"
 #include "platform/code_page.h"
@@ -15,30 +16,18 @@ namespace {
 // Another test's entry is held for as long as that test runs.
 constexpr DWORD kMutexWaitMs = 120000;
 
-// The key above the entry's, which the entry may have to make as well.
-std::wstring parentKey() {
-    const std::wstring key = kDirectOutputKey;
-    return key.substr(0, key.rfind(L'\\'));
-}
-
 std::string where() {
     return "the value " + platform::toUtf8(kDirectOutputValue) + " of HKEY_LOCAL_MACHINE\\" +
            platform::toUtf8(kDirectOutputKey);
-}
-
-// Wine's ntdll tells its version; Windows' has no such export.
-bool underWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 std::string failed(const std::string& what, unsigned long error) {
     return what + " (error " + std::to_string(error) + ")";
 }
 
-// The text's bytes, with its terminating zero as installers store it.
-std::string installed(const std::string& utf8) {
-    const std::wstring text =
-        platform::fromUtf8(utf8.data(), utf8.size(), platform::codePageChar) + L'\0';
+// UTF-8 text as the bytes of a REG_SZ.
+std::string wideBytes(const std::string& utf8) {
+    const std::wstring text = platform::fromUtf8(utf8.data(), utf8.size(), platform::codePageChar);
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
@@ -46,32 +35,25 @@ std::string installed(const std::string& utf8) {
 // when neither the key nor the value is. Only "not found" is absence: a
 // value of another type (REG_EXPAND_SZ too, which would come back expanded
 // and as REG_SZ), or one that cannot be read, is an error, and then the
-// value is someone's that must stay. Sized by asking first, so that a long
-// path is kept whole; it may grow between the calls.
+// value is someone's that must stay. The buffer grows as the registry asks,
+// with room for the zero that a text stored without one gets.
 LSTATUS readValue(std::optional<std::string>* bytes) {
-    const DWORD plainText = RRF_RT_REG_SZ | RRF_NOEXPAND;
-    DWORD size = 0;
-    LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, kDirectOutputKey, kDirectOutputValue,
-                                  plainText, nullptr, nullptr, &size);
-    while (status == ERROR_SUCCESS) {
-        std::string buffer(size + sizeof(wchar_t), '\0');
-        size = static_cast<DWORD>(buffer.size());
-        status = RegGetValueW(HKEY_LOCAL_MACHINE, kDirectOutputKey, kDirectOutputValue, plainText,
-                              nullptr, &buffer[0], &size);
+    std::string buffer(sizeof(wchar_t), '\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        const LSTATUS status =
+            RegGetValueW(HKEY_LOCAL_MACHINE, kDirectOutputKey, kDirectOutputValue,
+                         RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, &buffer[0], &size);
         if (status == ERROR_SUCCESS) {
-            buffer.resize(size);
-            *bytes = buffer;
-            return ERROR_SUCCESS;
+            *bytes = buffer.substr(0, size);
+            return status;
         }
-        if (status == ERROR_MORE_DATA) {
-            status = ERROR_SUCCESS;
+        if (status != ERROR_MORE_DATA) {
+            bytes->reset();
+            return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
         }
+        buffer.resize(size + sizeof(wchar_t));
     }
-    if (status == ERROR_FILE_NOT_FOUND) {
-        bytes->reset();
-        return ERROR_SUCCESS;
-    }
-    return status;
 }
 
 // Stores `bytes` as a value of `type`, making the key if need be, or removes
@@ -116,12 +98,10 @@ void removeIfEmpty(const wchar_t* path) {
     }
     DWORD keys = 1;
     DWORD values = 1;
-    const bool empty =
-        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
-                         nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-        keys == 0 && values == 0;
+    const LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &keys, nullptr, nullptr,
+                                            &values, nullptr, nullptr, nullptr, nullptr);
     RegCloseKey(key);
-    if (empty) {
+    if (status == ERROR_SUCCESS && keys == 0 && values == 0) {
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
     }
 }
@@ -129,7 +109,9 @@ void removeIfEmpty(const wchar_t* path) {
 }  // namespace
 
 std::string registryOffLimits() {
-    if (underWine() || platform::environmentVariable("FLIGHTMFD_TESTS_WRITE_REGISTRY") == L"1") {
+    // Wine's ntdll tells its version; Windows' has no such export.
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr ||
+        platform::environmentVariable("FLIGHTMFD_TESTS_WRITE_REGISTRY") == L"1") {
         return "";
     }
     return "this is a real Windows machine, whose registry is its owner's: a test writes it only "
@@ -137,102 +119,103 @@ std::string registryOffLimits() {
 }
 
 struct RegistryEntry::Saved {
-    // The started programs' registry.
+    // The started programs' registry: the mutex had, the keys made and the
+    // value read, to come back at the end. "" once held, or why not.
+    std::string hold();
+    // This process's own registry; "" once HKEY_LOCAL_MACHINE is redirected.
+    std::string redirect();
+    ~Saved();
+
     HANDLE mutex = nullptr;
-    bool owned = false;    // the mutex is ours until the end
-    bool restore = false;  // the value was read: it comes back at the end
-    // Whether the parent key and the key were there before; those that were
-    // not go again at the end.
-    bool parentThere = true;
-    bool keyThere = true;
+    bool owned = false;              // the mutex is ours until the end
+    bool restore = false;            // the value was read: it comes back at the end
+    std::vector<std::wstring> made;  // the keys that were not there, the deepest first
     std::optional<std::string> before;
-    // This process's own: the key that HKEY_LOCAL_MACHINE stands for.
-    std::wstring ownPath;
+    std::wstring ownPath;  // the key that HKEY_LOCAL_MACHINE stands for
     HKEY own = nullptr;
     bool redirected = false;
 };
 
-RegistryEntry::RegistryEntry(const std::string&, const std::string& library, Reader reader)
-    : saved_(std::make_unique<Saved>()), notHeld_(registryOffLimits()) {
-    if (!notHeld_.empty()) {
-        return;
-    }
-    if (reader == Reader::kThisProcess) {
-        // A run killed midway leaves only this key behind, and the next run
-        // of the same process id starts it afresh.
-        saved_->ownPath = L"Software\\flightmfd-test-" + std::to_wstring(GetCurrentProcessId());
-        RegDeleteTreeW(HKEY_CURRENT_USER, saved_->ownPath.c_str());
-        LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, saved_->ownPath.c_str(), 0, nullptr, 0,
-                                         KEY_ALL_ACCESS, nullptr, &saved_->own, nullptr);
-        if (status == ERROR_SUCCESS) {
-            status = RegOverridePredefKey(HKEY_LOCAL_MACHINE, saved_->own);
-        }
-        saved_->redirected = status == ERROR_SUCCESS;
-        if (!saved_->redirected) {
-            notHeld_ = failed("cannot redirect HKEY_LOCAL_MACHINE", status);
-        } else if (!library.empty()) {
-            writeValue(installed(library));
-        }
-        return;
-    }
-    saved_->mutex = CreateMutexW(nullptr, FALSE, L"flightmfd-test-registry-entry");
+std::string RegistryEntry::Saved::hold() {
+    mutex = CreateMutexW(nullptr, FALSE, L"flightmfd-test-registry-entry");
     // An abandoned mutex is ours too: the test that held it died.
-    const DWORD wait =
-        saved_->mutex != nullptr ? WaitForSingleObject(saved_->mutex, kMutexWaitMs) : WAIT_FAILED;
+    const DWORD wait = mutex != nullptr ? WaitForSingleObject(mutex, kMutexWaitMs) : WAIT_FAILED;
+    if (wait == WAIT_TIMEOUT) {
+        return "another test has held the registry's entry for two minutes";
+    }
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
-        notHeld_ = wait == WAIT_TIMEOUT
-                       ? "another test has held the registry's entry for two minutes"
-                       : failed("cannot have the mutex of the registry's entry", GetLastError());
-        return;
+        return failed("cannot have the mutex of the registry's entry", GetLastError());
     }
-    saved_->owned = true;
-    saved_->parentThere = keyThere(parentKey().c_str());
-    saved_->keyThere = keyThere(kDirectOutputKey);
-    LSTATUS status = readValue(&saved_->before);
-    if (status != ERROR_SUCCESS) {
-        notHeld_ = failed("cannot read " + where() + ", which stays as it is", status);
-        return;
+    owned = true;
+    for (std::wstring key = kDirectOutputKey; key.find(L'\\') != std::wstring::npos;
+         key.resize(key.rfind(L'\\'))) {
+        if (!keyThere(key.c_str())) {
+            made.push_back(key);
+        }
     }
-    saved_->restore = true;
-    status = writeValue(library.empty() ? std::nullopt : std::optional(installed(library)));
-    if (status != ERROR_SUCCESS) {
-        notHeld_ = failed("cannot write " + where(), status);
-    }
+    const LSTATUS status = readValue(&before);
+    restore = status == ERROR_SUCCESS;
+    return restore ? "" : failed("cannot read " + where() + ", which stays as it is", status);
 }
 
-RegistryEntry::~RegistryEntry() {
-    if (saved_->restore) {
-        const LSTATUS status = writeValue(saved_->before);
+std::string RegistryEntry::Saved::redirect() {
+    // A run killed midway leaves only this key behind, and the next run of
+    // the same process id starts it afresh.
+    ownPath = L"Software\\flightmfd-test-" + std::to_wstring(GetCurrentProcessId());
+    RegDeleteTreeW(HKEY_CURRENT_USER, ownPath.c_str());
+    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, ownPath.c_str(), 0, nullptr, 0,
+                                     KEY_ALL_ACCESS, nullptr, &own, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegOverridePredefKey(HKEY_LOCAL_MACHINE, own);
+    }
+    redirected = status == ERROR_SUCCESS;
+    return redirected ? "" : failed("cannot redirect HKEY_LOCAL_MACHINE", status);
+}
+
+RegistryEntry::Saved::~Saved() {
+    if (restore) {
+        const LSTATUS status = writeValue(before);
         if (status != ERROR_SUCCESS) {
             std::fprintf(stderr, "%s\n", failed("cannot put back " + where(), status).c_str());
         }
-        if (!saved_->keyThere) {
-            removeIfEmpty(kDirectOutputKey);
-        }
-        if (!saved_->parentThere) {
-            removeIfEmpty(parentKey().c_str());
+        for (const std::wstring& key : made) {
+            removeIfEmpty(key.c_str());
         }
     }
-    if (saved_->owned) {
-        ReleaseMutex(saved_->mutex);
+    if (owned) {
+        ReleaseMutex(mutex);
     }
-    if (saved_->mutex != nullptr) {
-        CloseHandle(saved_->mutex);
+    if (mutex != nullptr) {
+        CloseHandle(mutex);
     }
-    if (saved_->redirected) {
+    if (redirected) {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     }
-    if (saved_->own != nullptr) {
-        RegCloseKey(saved_->own);
-        RegDeleteTreeW(HKEY_CURRENT_USER, saved_->ownPath.c_str());
+    if (own != nullptr) {
+        RegCloseKey(own);
+        RegDeleteTreeW(HKEY_CURRENT_USER, ownPath.c_str());
     }
 }
 
+RegistryEntry::RegistryEntry(const std::string&, const std::string& library, Reader reader)
+    : saved_(std::make_unique<Saved>()), notHeld_(registryOffLimits()) {
+    if (notHeld_.empty()) {
+        notHeld_ = reader == Reader::kThisProcess ? saved_->redirect() : saved_->hold();
+    }
+    if (notHeld_.empty()) {
+        // With its terminating zero, as installers store it.
+        const auto value =
+            library.empty() ? std::nullopt : std::optional(wideBytes(library + '\0'));
+        if (const LSTATUS status = writeValue(value); status != ERROR_SUCCESS) {
+            notHeld_ = failed("cannot write " + where(), status);
+        }
+    }
+}
+
+RegistryEntry::~RegistryEntry() = default;
+
 void RegistryEntry::storeText(const std::string& text) {
-    const std::wstring wide = platform::fromUtf8(text.data(), text.size(), platform::codePageChar);
-    storeBytes(
-        std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t)),
-        false);
+    storeBytes(wideBytes(text), false);
 }
 
 void RegistryEntry::storeBytes(const std::string& bytes, bool binary) {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/direct_output_loader.h"
@@ -17,18 +18,8 @@ const wchar_t* const kKey = kDirectOutputKey;
 const wchar_t* const kValue = kDirectOutputValue;
 const std::wstring kParentKey(kKey, std::wstring(kKey).rfind(L'\\'));
 
-// A registry value as it is stored.
-struct Stored {
-    DWORD type;
-    std::vector<BYTE> bytes;
-    bool operator==(const Stored& other) const {
-        return type == other.type && bytes == other.bytes;
-    }
-};
-
-void PrintTo(const Stored& value, std::ostream* out) {
-    *out << "type " << value.type << ", " << value.bytes.size() << " bytes";
-}
+// A registry value as it is stored: its type and bytes.
+using Stored = std::pair<DWORD, std::vector<BYTE>>;
 
 Stored text(DWORD type, const std::wstring& text) {
     const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
@@ -36,16 +27,13 @@ Stored text(DWORD type, const std::wstring& text) {
 }
 
 std::optional<Stored> stored() {
-    DWORD type = 0;
-    DWORD size = 0;
-    const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, flags, &type, nullptr, &size) !=
-        ERROR_SUCCESS) {
+    Stored value{0, std::vector<BYTE>(16384)};
+    DWORD size = static_cast<DWORD>(value.second.size());
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, RRF_RT_ANY | RRF_NOEXPAND, &value.first,
+                     value.second.data(), &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    Stored value{type, std::vector<BYTE>(size)};
-    RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, flags, &type, value.bytes.data(), &size);
-    value.bytes.resize(size);
+    value.second.resize(size);
     return value;
 }
 
@@ -58,8 +46,8 @@ void store(const std::optional<Stored>& value) {
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                               nullptr),
               ERROR_SUCCESS);
-    RegSetValueExW(key, kValue, 0, value->type, value->bytes.data(),
-                   static_cast<DWORD>(value->bytes.size()));
+    RegSetValueExW(key, kValue, 0, value->first, value->second.data(),
+                   static_cast<DWORD>(value->second.size()));
     RegCloseKey(key);
 }
 
