@@ -5,7 +5,7 @@
 namespace platform {
 namespace {
 
-TEST(ConsoleWindow, OnlyAConsoleOfItsOwnWithNothingRedirectedVanishes) {
+TEST(ConsoleWindowWindows, OnlyAConsoleOfItsOwnWithNothingRedirectedVanishes) {
     const struct {
         ConsoleFacts facts;
         bool vanishes;
