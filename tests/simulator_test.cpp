@@ -1,7 +1,6 @@
 // The program against the simulator stand-in, flightmfd-sim, as a user runs them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -55,9 +54,7 @@ const char kName[] = "H\xC3\xB6he/Spit\\fire";
 TEST_F(SimulatorTest, FixedValuesReachTheDisplay) {
     uint16_t port = startSimulator({"--value", "30=123.4", "--value", std::string("22=") + kName});
     ASSERT_NE(port, 0);
-    writeConfig(configXml("127.0.0.1", std::to_string(port),
-                          {{"speedometer_indicated", "prefix=\"IAS\""}, {"plane", ""}}));
-    start();
+    startWith(port, {{"speedometer_indicated", "prefix=\"IAS\""}, {"plane", ""}});
     EXPECT_TRUE(waitForShown(0, 0, "IAS 123.4 kmph"));
     EXPECT_TRUE(waitForShown(0, 1, std::string(" ") + kName)) << record();
 }
@@ -75,20 +72,14 @@ TEST_F(SimulatorTest, DoubleByteNamesAndUtf8PrefixesShowAsWritten) {
     writeFile(folder_.file("values.txt"), "22 \xd5\xbd\xb6\xb7\xbb\xfa\n30 250\n40 1000\n");
     uint16_t port = startSimulator({"--values", folder_.file("values.txt")});
     ASSERT_NE(port, 0);
-    writeConfig(
-        configXml("127.0.0.1", std::to_string(port),
-                  {{"plane", "prefix=\"\""},
-                   {"altimeter", "prefix=\"高度\" unit=\"m\""},
-                   {"speedometer_indicated", "prefix=\"速度\" unit=\"kmph\" suffix=\"公里\""}}));
-    start();
+    startWith(port, {{"plane", "prefix=\"\""},
+                     {"altimeter", "prefix=\"高度\" unit=\"m\""},
+                     {"speedometer_indicated", "prefix=\"速度\" unit=\"kmph\" suffix=\"公里\""}});
     for (const std::string line :
          {"SetString 0x1 0 0 4 \" 战斗机\"", "SetString 0x1 0 1 11 \"高度 1000.0 m\"",
           "SetString 0x1 0 2 11 \"速度 250.0 公里\""}) {
-        EXPECT_TRUE(waitUntil(10,
-                              [&] {
-                                  const std::vector<std::string> lines = recordLines();
-                                  return std::find(lines.begin(), lines.end(), line) != lines.end();
-                              }))
+        EXPECT_TRUE(waitUntil(
+            10, [&] { return ("\n" + record()).find("\n" + line + "\n") != std::string::npos; }))
             << line << "\n"
             << record();
     }
@@ -125,12 +116,10 @@ TEST_F(SimulatorTest, ThePreviewShowsTheSamplesValuesFromTheStandIn) {
 TEST_F(SimulatorTest, OnlinePlayNamesTheInstrumentValuesShown) {
     uint16_t port = startSimulator({"--online", "0:4"});
     ASSERT_NE(port, 0);
-    writeConfig(configXml("127.0.0.1", std::to_string(port),
-                          {{"plane", ""},
-                           {"speedometer_indicated", "prefix=\"IAS\""},
-                           {"flaps", "prefix=\"FLP\""},
-                           {"altimeter", "prefix=\"ALT\""}}));
-    start();
+    startWith(port, {{"plane", ""},
+                     {"speedometer_indicated", "prefix=\"IAS\""},
+                     {"flaps", "prefix=\"FLP\""},
+                     {"altimeter", "prefix=\"ALT\""}});
     const std::string missing =
         "No answer for speedometer_indicated, altimeter (the simulator gives no instrument "
         "readings in online play or while a mission loads)\n";
@@ -149,9 +138,7 @@ TEST_F(SimulatorTest, OnlinePlayNamesTheInstrumentValuesShown) {
 TEST_F(SimulatorTest, TheLoopingFlightMovesTheValues) {
     uint16_t port = startSimulator({});
     ASSERT_NE(port, 0);
-    writeConfig(configXml("127.0.0.1", std::to_string(port),
-                          {{"plane", ""}, {"speedometer_indicated", "prefix=\"IAS\""}}));
-    start();
+    startWith(port, {{"plane", ""}, {"speedometer_indicated", "prefix=\"IAS\""}});
     ASSERT_TRUE(waitUntil(10, [&] {
         auto name = shownText(0, 0);
         return name && *name != " PLANE";
@@ -173,15 +160,17 @@ TEST_F(SimulatorTest, EachReplugGetsTheWholeDisplayBack) {
     uint16_t port = startSimulator(
         {"--value", "22=Yak-1", "--value", "30=250", "--value", "40=1000", "--value", "32=2.5"});
     ASSERT_NE(port, 0);
+    environment_["VIRTUALMFD_REPLUG_SECONDS"] = "1";
+    environment_["VIRTUALMFD_RECORD_TIME"] = "1";
+    environment_["VIRTUALMFD_RECORD_RESULT"] = "1";
     // Seven lines on three pages; page 2 ends in two lines of "***".
-    writeConfig(configXml("127.0.0.1", std::to_string(port),
-                          {{"plane", ""},
-                           {"speedometer_indicated", "prefix=\"IAS\""},
-                           {"altimeter", "prefix=\"ALT\""},
-                           {"speedometer_indicated", "prefix=\"IAS\" unit=\"kn\""},
-                           {"altimeter", "prefix=\"ALT\" unit=\"ft\""},
-                           {"variometer", "prefix=\"VS\""},
-                           {"plane", ""}}));
+    startWith(port, {{"plane", ""},
+                     {"speedometer_indicated", "prefix=\"IAS\""},
+                     {"altimeter", "prefix=\"ALT\""},
+                     {"speedometer_indicated", "prefix=\"IAS\" unit=\"kn\""},
+                     {"altimeter", "prefix=\"ALT\" unit=\"ft\""},
+                     {"variometer", "prefix=\"VS\""},
+                     {"plane", ""}});
     const std::vector<std::string> shown = {"0 0 6 \" Yak-1\"",
                                             "0 1 14 \"IAS 250.0 kmph\"",
                                             "0 2 12 \"ALT 1000.0 m\"",
@@ -191,10 +180,6 @@ TEST_F(SimulatorTest, EachReplugGetsTheWholeDisplayBack) {
                                             "2 0 6 \" Yak-1\"",
                                             "2 1 3 \"***\"",
                                             "2 2 3 \"***\""};
-    environment_["VIRTUALMFD_REPLUG_SECONDS"] = "1";
-    environment_["VIRTUALMFD_RECORD_TIME"] = "1";
-    environment_["VIRTUALMFD_RECORD_RESULT"] = "1";
-    start();
     // The simulator's values on the first device before the replugs are judged.
     ASSERT_TRUE(
         waitUntil(10, [&] { return record().find("\"VS 2.50 mps\"") != std::string::npos; }));

@@ -33,7 +33,7 @@ class FakeSockets : public platform::SocketApi {
   public:
     struct Datagram {
         TransferStatus status;
-        std::string data;
+        std::string data = "";
         uint16_t fromPort = 0;              // host order; 0: the simulator's own port
         const char* fromAddress = nullptr;  // null: the simulator's own address
     };
