@@ -18,7 +18,7 @@ class DisplayTest : public SystemTest {
   protected:
     std::vector<std::string> setStringCalls() const {
         std::vector<std::string> calls;
-        for (const std::string& line : recordLines()) {
+        for (const std::string& line : splitLines(record())) {
             if (line.rfind("SetString ", 0) == 0) {
                 calls.push_back(line);
             }
@@ -32,8 +32,7 @@ class DisplayTest : public SystemTest {
 TEST_F(DisplayTest, FourLinesMakeTwoPagesAndSixCallsAPass) {
     startWith(peer_.port(), {{"altimeter", ""}, {"slip", ""}, {"turn", ""}, {"flaps", ""}});
     ASSERT_TRUE(waitUntil(10, [&] { return setStringCalls().size() >= 12; }));
-    std::string record = this->record();
-    EXPECT_NE(record.find(" 1 \"PAGE01\" 0\n"), std::string::npos) << record;
+    EXPECT_NE(record().find(" 1 \"PAGE01\" 0\n"), std::string::npos) << record();
     std::vector<std::string> calls = setStringCalls();
     const char* expectedTargets[] = {" 0 0 ", " 0 1 ", " 0 2 ", " 1 0 ", " 1 1 ", " 1 2 "};
     for (size_t i = 0; i < 12; ++i) {
@@ -128,19 +127,16 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
     EXPECT_EQ(record().find("AddPage"), std::string::npos) << record();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Device, DeviceFailureTest,
-    ::testing::Values(DeviceFailure{"NoRegistryEntry", nullptr, "", kInitializeFailedMessage,
-                                    "GetDirectOutputFileName failed\n"},
-                      DeviceFailure{"LibraryNotLoadable", nullptr, "/nonexistent/DirectOutput.so",
-                                    kInitializeFailedMessage,
-                                    "DirectOutput.dll filename : /nonexistent/DirectOutput.so\n"
-                                    "LoadLibrary failed\n"},
-                      DeviceFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr,
-                                    kInitializeFailedMessage, nullptr},
-                      DeviceFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr, kNoDeviceMessage,
-                                    nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+const DeviceFailure kDeviceFailures[] = {
+    {"NoRegistryEntry", nullptr, "", kInitializeFailedMessage, "GetDirectOutputFileName failed\n"},
+    {"LibraryNotLoadable", nullptr, "/nonexistent/DirectOutput.so", kInitializeFailedMessage,
+     "DirectOutput.dll filename : /nonexistent/DirectOutput.so\nLoadLibrary failed\n"},
+    {"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr, kInitializeFailedMessage, nullptr},
+    {"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr, kNoDeviceMessage, nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Device, DeviceFailureTest, ::testing::ValuesIn(kDeviceFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace testsupport

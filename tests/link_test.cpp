@@ -155,19 +155,19 @@ TEST_P(FatalStartTest, EndsWithItsMessage) {
     EXPECT_EQ(program().output().find("Socket connected"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Startup, FatalStartTest,
-    ::testing::Values(
-        FatalStart{"Malformed", "<a><b></a>", std::string(kParseErrorHeading) + "\nmismatched tag"},
-        FatalStart{"Empty", "", std::string(kParseErrorHeading) + "\nno element found"},
-        FatalStart{"AddressTooLong", "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
-                   addressTooLongMessage("127.000.000.0001")},
-        FatalStart{"NoPort", "<c><il2host ipAddress=\"127.0.0.1\"/></c>", noPortMessage()},
-        FatalStart{
-            "HostName", "<c><il2host ipAddress=\"localhost\" port=\"1\"/></c>",
-            cannotResolveMessage("localhost", platform::systemSockets().hostNotFoundError())},
-        FatalStart{"NoHost", "<c/>", noPortMessage()}),
-    [](const auto& info) { return std::string(info.param.name); });
+const FatalStart kFatalStarts[] = {
+    {"Malformed", "<a><b></a>", std::string(kParseErrorHeading) + "\nmismatched tag"},
+    {"Empty", "", std::string(kParseErrorHeading) + "\nno element found"},
+    {"AddressTooLong", "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
+     addressTooLongMessage("127.000.000.0001")},
+    {"NoPort", "<c><il2host ipAddress=\"127.0.0.1\"/></c>", noPortMessage()},
+    {"HostName", "<c><il2host ipAddress=\"localhost\" port=\"1\"/></c>",
+     cannotResolveMessage("localhost", platform::systemSockets().hostNotFoundError())},
+    {"NoHost", "<c/>", noPortMessage()},
+};
+
+INSTANTIATE_TEST_SUITE_P(Startup, FatalStartTest, ::testing::ValuesIn(kFatalStarts),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SystemTest, MissingConfigNamesTheFolderAndAHiddenTextExtension) {
     const std::string folder = std::filesystem::canonical(folder_.path()).string();

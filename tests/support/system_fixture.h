@@ -76,7 +76,6 @@ class SystemTest : public ::testing::Test {
     bool stillRunsAfter(double seconds);
 
     std::string record() const { return readFile(folder_.file("record.txt")); }
-    std::vector<std::string> recordLines() const { return splitLines(record()); }
     std::string debugOutput() const { return readFile(folder_.file("debug.txt")); }
     // The text most recently written to (page, line), or nothing.
     std::optional<std::string> shownText(int page, int line) const;
