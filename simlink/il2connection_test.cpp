@@ -59,10 +59,10 @@ void PrintTo(const FatalCase& c, std::ostream* out) {
     return message + "\n" + (closed ? "[close]\n" : "") + "[cleanup]\n";
 }
 
-void send(IL2Connection& c) {
+void sendQuery(IL2Connection& c) {
     c.sendData("R/30", 4);
 }
-void receive(IL2Connection& c) {
+void receiveAnswer(IL2Connection& c) {
     receiveOne(c);
 }
 
@@ -73,14 +73,14 @@ const FatalCase kFatalCases[] = {
      cannotOpenSocketMessage(10024)},
     {"ConnectFails", [](FakeSockets& s) { s.connectFails = true; }, nullptr, 10049,
      cannotConnectMessage(10049)},
-    {"SendFails", [](FakeSockets& s) { s.sendResults = {kFailed}; }, send, 10054,
+    {"SendFails", [](FakeSockets& s) { s.sendResults = {kFailed}; }, sendQuery, 10054,
      transferFailedMessage("send", 10054)},
     {"SendFailsOnTheSecondTry",
      [](FakeSockets& s) {
          s.sendResults = {kUnreachable, kFailed};
      },
-     send, -3, transferFailedMessage("send", -3)},
-    {"ReceiveFails", [](FakeSockets& s) { s.datagrams = {{kFailed}}; }, receive, 10040,
+     sendQuery, -3, transferFailedMessage("send", -3)},
+    {"ReceiveFails", [](FakeSockets& s) { s.datagrams = {{kFailed}}; }, receiveAnswer, 10040,
      transferFailedMessage("recv", 10040)},
 };
 
