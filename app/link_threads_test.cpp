@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "platform/process.h"
 #include "platform/thread.h"
 #include "simlink/il2connection.h"
 #include "tests/support/fake_sockets.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -24,10 +23,7 @@ TEST(LinkThreads, EachBatchOfQueriesMayConnectAnew) {
         sockets->sendAfterwards = platform::TransferStatus::kNetworkDown;
         il2Connection = new IL2Connection("127.0.0.1", 20010, *sockets);
         platform::startThread("askDataThread", askDataThread, nullptr);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (sockets->reconnectCalls < 3 && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        testsupport::waitUntil(10, [&] { return sockets->reconnectCalls >= 3; });
         std::_Exit(sockets->reconnectCalls >= 3 ? 0 : 1);
     };
     EXPECT_EXIT(sendWhileNoNetwork(), ::testing::ExitedWithCode(0), "");

@@ -56,10 +56,7 @@ TEST(Messages, NumericValues) {
         {"A/32\t  -0.25\r\n", &IL2Data::variometer, -0.25f},
         {"A/30 abc", &IL2Data::speedometer_indicated, 0.0f},
         {"A/30 ", &IL2Data::speedometer_indicated, 0.0f},
-        {std::string("A/30 4\0"
-                     "2",
-                     8),
-         &IL2Data::speedometer_indicated, 4.0f},
+        {"A/30 4" + std::string(1, '\0') + "2", &IL2Data::speedometer_indicated, 4.0f},
         {"A/98 99", &IL2Data::rudderTrim, 99.0f},
         {"A/30 2.5" + std::string(2000, ' '), &IL2Data::speedometer_indicated, 2.5f},
     };
@@ -76,21 +73,8 @@ TEST(Messages, NumericValues) {
 
 TEST(Messages, AnswersThatChangeNothing) {
     const std::string answers[] = {
-        "A/90 5",
-        "A/52 5",
-        "R/30 5",
-        "a/30 5",
-        "A/3 55",
-        "A/20 5",
-        "",
-        "A",
-        "A/3",
-        "A/30",
-        "A/22",
-        std::string("A/\0"
-                    "0 5",
-                    6),
-    };
+        "A/90 5", "A/52 5", "R/30 5", "a/30 5", "A/3 55", "A/20 5",
+        "",       "A",      "A/3",    "A/30",   "A/22",   "A/" + std::string(1, '\0') + "0 5"};
     for (const std::string& answer : answers) {
         IL2Data data;
         parse(data, answer);

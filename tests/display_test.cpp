@@ -2,15 +2,13 @@
 // each device failure ends or goes on.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "device/mfd.h"
 #include "platform/process.h"
 #include "tests/support/system_fixture.h"
-#include "tools/flightmfd_sim/answers.h"
 #include "tools/flightmfd_sim/udp_endpoint.h"
 
 namespace testsupport {
@@ -18,28 +16,9 @@ namespace {
 
 class DisplayTest : public SystemTest {
   protected:
-    void startWith(const std::vector<Line>& lines) {
-        writeConfig(configXml("127.0.0.1", std::to_string(peer_.port()), lines));
-        start();
-    }
-
-    // Answers every query whose code is in `answers`, until `done` or timeout.
-    template <typename Done>
-    bool serve(const std::map<int, std::string>& answers, Done done) {
-        return waitUntil(10, [&] {
-            while (auto query = peer_.receive(10)) {
-                auto it = answers.find(queryCode(*query));
-                if (it != answers.end()) {
-                    peer_.reply(answerFor(it->first, it->second));
-                }
-            }
-            return done();
-        });
-    }
-
     std::vector<std::string> setStringCalls() const {
         std::vector<std::string> calls;
-        for (const std::string& line : recordLines()) {
+        for (const std::string& line : splitLines(record())) {
             if (line.rfind("SetString ", 0) == 0) {
                 calls.push_back(line);
             }
@@ -51,10 +30,9 @@ class DisplayTest : public SystemTest {
 };
 
 TEST_F(DisplayTest, FourLinesMakeTwoPagesAndSixCallsAPass) {
-    startWith({{"altimeter", ""}, {"slip", ""}, {"turn", ""}, {"flaps", ""}});
+    startWith(peer_.port(), {{"altimeter", ""}, {"slip", ""}, {"turn", ""}, {"flaps", ""}});
     ASSERT_TRUE(waitUntil(10, [&] { return setStringCalls().size() >= 12; }));
-    std::string record = this->record();
-    EXPECT_NE(record.find(" 1 \"PAGE01\" 0\n"), std::string::npos) << record;
+    EXPECT_NE(record().find(" 1 \"PAGE01\" 0\n"), std::string::npos) << record();
     std::vector<std::string> calls = setStringCalls();
     const char* expectedTargets[] = {" 0 0 ", " 0 1 ", " 0 2 ", " 1 0 ", " 1 1 ", " 1 2 "};
     for (size_t i = 0; i < 12; ++i) {
@@ -66,36 +44,35 @@ TEST_F(DisplayTest, FourLinesMakeTwoPagesAndSixCallsAPass) {
 }
 
 TEST_F(DisplayTest, LinesShowTheSimulatorsValuesInTheirUnits) {
-    startWith({{"altimeter", "prefix=\"ALT\" unit=\"ft\""},
-               {"speedometer_indicated", "prefix=\"IAS\" unit=\"mps\" suffix=\"m/s\""},
-               {"speedometer_indicated", "prefix=\"IAS\" unit=\"none\""},
-               {"turn", "prefix=\"TRN\" unit=\"dgps\""},
-               {"slip", "prefix=\"SLIP\" unit=\"dgps\""},
-               {"plane", "suffix=\"x\""},
-               {"fuel", "prefix=\"F\""},
-               {"fuel", "prefix=\"F\" suffix=\"l\""},
-               {"variometer", "prefix=\"VS\""}});
+    // Each line of config.xml and what it shows, three lines to a page.
+    const std::pair<Line, std::string> rows[] = {
+        {{"altimeter", "prefix=\"ALT\" unit=\"ft\""}, "ALT 1000.0 ft"},
+        {{"speedometer_indicated", "prefix=\"IAS\" unit=\"mps\" suffix=\"m/s\""}, "IAS 27.8 m/s"},
+        {{"speedometer_indicated", "prefix=\"IAS\" unit=\"none\""}, "IAS -1.0"},
+        {{"turn", "prefix=\"TRN\" unit=\"dgps\""}, "TRN 0.50 dgps"},
+        {{"slip", "prefix=\"SLIP\" unit=\"dgps\""}, "SLIP -1.0 dgps"},
+        {{"plane", "suffix=\"x\""}, " Bf 109"},
+        {{"fuel", "prefix=\"F\""}, "F "},
+        {{"fuel", "prefix=\"F\" suffix=\"l\""}, "F  l"},
+        {{"variometer", "prefix=\"VS\""}, "VS -2.50 mps"}};
+    std::vector<Line> lines;
+    for (const auto& row : rows) {
+        lines.push_back(row.first);
+    }
+    startWith(peer_.port(), lines);
     // Before any answer: the record's initial values.
     EXPECT_TRUE(waitForShown(1, 2, " PLANE"));
-    EXPECT_TRUE(serve({{40, "304.0"}, {30, "100.0"}, {36, "0.5"}, {22, "Bf 109"}, {32, "-2.5"}},
+    EXPECT_TRUE(serve(peer_,
+                      {{40, "304.0"}, {30, "100.0"}, {36, "0.5"}, {22, "Bf 109"}, {32, "-2.5"}},
                       [&] { return shownText(2, 2) == "VS -2.50 mps"; }));
-    const std::vector<std::tuple<int, int, std::string>> expected = {{0, 0, "ALT 1000.0 ft"},
-                                                                     {0, 1, "IAS 27.8 m/s"},
-                                                                     {0, 2, "IAS -1.0"},
-                                                                     {1, 0, "TRN 0.50 dgps"},
-                                                                     {1, 1, "SLIP -1.0 dgps"},
-                                                                     {1, 2, " Bf 109"},
-                                                                     {2, 0, "F "},
-                                                                     {2, 1, "F  l"},
-                                                                     {2, 2, "VS -2.50 mps"}};
-    for (const auto& [page, line, text] : expected) {
-        EXPECT_TRUE(waitForShown(page, line, text, 2)) << page << "/" << line << ": " << text;
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_TRUE(waitForShown(i / 3, i % 3, rows[i].second, 2)) << i << ": " << rows[i].second;
     }
 }
 
 TEST_F(DisplayTest, FailingSetStringIsReportedAndRetried) {
     environment_["VIRTUALMFD_FAIL_SETSTRING"] = "1";
-    startWith({{"altimeter", ""}});
+    startWith(peer_.port(), {{"altimeter", ""}});
     ASSERT_TRUE(waitUntil(10, [&] {
         std::string out = program().output();
         size_t first = out.find("setString failed. error : -2147467263\n");
@@ -135,7 +112,7 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
             GTEST_SKIP() << notHeld;
         }
     }
-    startWith({{"altimeter", ""}});
+    startWith(peer_.port(), {{"altimeter", ""}});
     EXPECT_EQ(exitStatus(), platform::kExitFailureStatus);
     // A worker thread, started before the display, may print its first line
     // after it, or under Wine a part of that line as the process ends.
@@ -150,19 +127,16 @@ TEST_P(DeviceFailureTest, EndsAfterTheKeyWait) {
     EXPECT_EQ(record().find("AddPage"), std::string::npos) << record();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Device, DeviceFailureTest,
-    ::testing::Values(DeviceFailure{"NoRegistryEntry", nullptr, "", kInitializeFailedMessage,
-                                    "GetDirectOutputFileName failed\n"},
-                      DeviceFailure{"LibraryNotLoadable", nullptr, "/nonexistent/DirectOutput.so",
-                                    kInitializeFailedMessage,
-                                    "DirectOutput.dll filename : /nonexistent/DirectOutput.so\n"
-                                    "LoadLibrary failed\n"},
-                      DeviceFailure{"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr,
-                                    kInitializeFailedMessage, nullptr},
-                      DeviceFailure{"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr, kNoDeviceMessage,
-                                    nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+const DeviceFailure kDeviceFailures[] = {
+    {"NoRegistryEntry", nullptr, "", kInitializeFailedMessage, "GetDirectOutputFileName failed\n"},
+    {"LibraryNotLoadable", nullptr, "/nonexistent/DirectOutput.so", kInitializeFailedMessage,
+     "DirectOutput.dll filename : /nonexistent/DirectOutput.so\nLoadLibrary failed\n"},
+    {"InitializeFails", "VIRTUALMFD_FAIL_INITIALIZE", nullptr, kInitializeFailedMessage, nullptr},
+    {"NoDevice", "VIRTUALMFD_NO_DEVICE", nullptr, kNoDeviceMessage, nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Device, DeviceFailureTest, ::testing::ValuesIn(kDeviceFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace testsupport

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -23,44 +24,13 @@
 namespace testsupport {
 namespace {
 
-// One batch: the queries of the flight-value table, in its order.
-std::vector<std::string> batch() {
-    std::vector<std::string> queries;
-    for (const FlightValue& value : kFlightValues) {
-        queries.emplace_back(value.query);
-    }
-    return queries;
-}
-
-// Answers queries as `answer` says (empty: no answer) until `done` holds or
-// `seconds` pass.
-template <typename Answer, typename Done>
-bool serve(UdpEndpoint& peer, Answer answer, Done done, double seconds = 10) {
-    return waitUntil(seconds, [&] {
-        for (int i = 0; i < 21; ++i) {
-            auto query = peer.receive(10);
-            if (!query) {
-                break;
-            }
-            for (const std::string& datagram : answer(*query)) {
-                peer.reply(datagram);
-            }
-        }
-        return done();
-    });
-}
-
 class LinkTest : public SystemTest {
   protected:
-    void startWith(const std::vector<Line>& lines) {
-        writeConfig(configXml("127.0.0.1", std::to_string(peer_.port()), lines));
-        start();
-    }
     UdpEndpoint peer_{0};
 };
 
 TEST_F(LinkTest, StartupLinesComeInTheirOrder) {
-    startWith({{"altimeter", "prefix=\"ALT\""}});
+    startWith(peer_.port(), {{"altimeter", "prefix=\"ALT\""}});
     ASSERT_TRUE(waitForOutput("refreshMFDThread started"));
     ASSERT_TRUE(waitForOutput("refreshMFDThread : "));
     std::string port = std::to_string(peer_.port());
@@ -100,70 +70,46 @@ TEST_F(LinkTest, StartupLinesComeInTheirOrder) {
 }
 
 TEST_F(LinkTest, QueriesGoOutInBatchesOfTwentyOneFourByteDatagrams) {
-    const std::vector<std::string> queries = batch();
-    ASSERT_EQ(queries.size(), 21u);
-    startWith({});
-    std::vector<std::string> received;
-    while (received.size() < 2 * queries.size()) {
-        auto datagram = peer_.receive(10000);
-        ASSERT_TRUE(datagram.has_value());
-        received.push_back(*datagram);
-    }
+    ASSERT_EQ(kFlightValueCount, 21);
+    startWith(peer_.port(), {});
     // The peer listens before the program starts, so it sees the first batch whole.
-    for (size_t i = 0; i < queries.size(); ++i) {
-        EXPECT_EQ(received[i].size(), 4u);
-        EXPECT_EQ(received[i], queries[i]) << "datagram " << i;
-        EXPECT_EQ(received[i + queries.size()], queries[i]);
+    for (int i = 0; i < 2 * 21; ++i) {
+        std::optional<std::string> datagram = peer_.receive(10000);
+        ASSERT_TRUE(datagram.has_value());
+        EXPECT_EQ(datagram->size(), 4u);
+        EXPECT_EQ(*datagram, kFlightValues[i % 21].query) << "datagram " << i;
     }
 }
 
 TEST_F(LinkTest, AnswersAreTakenInArrivalOrder) {
-    startWith({{"speedometer_indicated", "prefix=\"IAS\""}});
-    bool answered = false;
-    EXPECT_TRUE(serve(
-        peer_,
-        [&](const std::string&) {
-            std::vector<std::string> burst;
-            if (!answered) {
-                answered = true;
-                burst.push_back("");  // a datagram of 0 bytes is an answer like any other
-                for (int i = 1; i <= 50; ++i) {
-                    burst.push_back(answerFor(30, std::to_string(i)));
-                }
-            }
-            return burst;
-        },
-        [&] { return shownText(0, 0) == "IAS 50.0 kmph"; }));
+    startWith(peer_.port(), {{"speedometer_indicated", "prefix=\"IAS\""}});
+    ASSERT_TRUE(peer_.receive(10000).has_value());
+    peer_.reply("");  // a datagram of 0 bytes is an answer like any other
+    for (int i = 1; i <= 50; ++i) {
+        peer_.reply(answerFor(30, std::to_string(i)));
+    }
+    EXPECT_TRUE(waitForShown(0, 0, "IAS 50.0 kmph"));
     EXPECT_TRUE(stillRunsAfter(0.5)) << "the program must still run";
 }
 
 TEST_F(LinkTest, PortAbove32767IsPrintedUnsigned) {
-    writeConfig(configXml("127.0.0.1", "65535", {}));
-    start();
+    startWith(65535, {});
     EXPECT_TRUE(waitForOutput("il2IPAddress : 127.0.0.1, il2Port : 65535\n"));
     EXPECT_TRUE(waitForOutput("Socket connected to server [127.0.0.1 : 65535]\n"));
 }
 
 TEST_F(LinkTest, ValuesFlowOnceTheSimulatorStartsAndAfterItRestarts) {
     const uint16_t port = UdpEndpoint(0).port();
-    writeConfig(configXml("127.0.0.1", std::to_string(port),
-                          {{"speedometer_indicated", "prefix=\"IAS\""}}));
-    start();
+    startWith(port, {{"speedometer_indicated", "prefix=\"IAS\""}});
     ASSERT_TRUE(waitForOutput("Socket connected"));
     std::this_thread::sleep_for(std::chrono::milliseconds(600));  // queries meet a closed port
 
     for (int value : {123, 456}) {
         UdpEndpoint simulator(port);
         ASSERT_TRUE(simulator.isOpen());
-        std::string expected = "IAS " + std::to_string(value) + ".0 kmph";
-        EXPECT_TRUE(serve(
-            simulator,
-            [&](const std::string& query) {
-                return query == "R/30"
-                           ? std::vector<std::string>{answerFor(30, std::to_string(value))}
-                           : std::vector<std::string>{};
-            },
-            [&] { return shownText(0, 0) == expected; }))
+        const std::string expected = "IAS " + std::to_string(value) + ".0 kmph";
+        EXPECT_TRUE(serve(simulator, {{30, std::to_string(value)}},
+                          [&] { return shownText(0, 0) == expected; }))
             << "value " << value;
         // The simulator goes away; the program keeps polling a closed port.
     }
@@ -174,11 +120,11 @@ TEST_F(LinkTest, ValuesFlowOnceTheSimulatorStartsAndAfterItRestarts) {
 TEST_F(LinkTest, LongConfigurationIsCutAndStillRuns) {
     // Past kConfigReadLimit bytes the document is cut; the cut document still
     // starts the program, with only the lines read before the cut.
-    std::string xml = "<flightmfd>\n  <il2host ipAddress=\"127.0.0.1\" port=\"" +
-                      std::to_string(peer_.port()) +
-                      "\"/>\n  <line prefix=\"ALT\">altimeter</line>\n  <!-- " +
-                      std::string(kConfigReadLimit, 'x') + " -->\n" +
-                      "  <line prefix=\"IAS\">speedometer_indicated</line>\n</flightmfd>\n";
+    std::string xml =
+        configXml("127.0.0.1", std::to_string(peer_.port()),
+                  {{"altimeter", "prefix=\"ALT\""}, {"speedometer_indicated", "prefix=\"IAS\""}});
+    xml.insert(xml.find("  <line prefix=\"IAS\""),
+               "  <!-- " + std::string(kConfigReadLimit, 'x') + " -->\n");
     writeConfig(xml);
     start();
     EXPECT_TRUE(waitForShown(0, 0, "ALT 0.0 m"));
@@ -209,19 +155,19 @@ TEST_P(FatalStartTest, EndsWithItsMessage) {
     EXPECT_EQ(program().output().find("Socket connected"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Startup, FatalStartTest,
-    ::testing::Values(
-        FatalStart{"Malformed", "<a><b></a>", std::string(kParseErrorHeading) + "\nmismatched tag"},
-        FatalStart{"Empty", "", std::string(kParseErrorHeading) + "\nno element found"},
-        FatalStart{"AddressTooLong", "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
-                   addressTooLongMessage("127.000.000.0001")},
-        FatalStart{"NoPort", "<c><il2host ipAddress=\"127.0.0.1\"/></c>", noPortMessage()},
-        FatalStart{
-            "HostName", "<c><il2host ipAddress=\"localhost\" port=\"1\"/></c>",
-            cannotResolveMessage("localhost", platform::systemSockets().hostNotFoundError())},
-        FatalStart{"NoHost", "<c/>", noPortMessage()}),
-    [](const auto& info) { return std::string(info.param.name); });
+const FatalStart kFatalStarts[] = {
+    {"Malformed", "<a><b></a>", std::string(kParseErrorHeading) + "\nmismatched tag"},
+    {"Empty", "", std::string(kParseErrorHeading) + "\nno element found"},
+    {"AddressTooLong", "<c><il2host ipAddress=\"127.000.000.0001\" port=\"1\"/></c>",
+     addressTooLongMessage("127.000.000.0001")},
+    {"NoPort", "<c><il2host ipAddress=\"127.0.0.1\"/></c>", noPortMessage()},
+    {"HostName", "<c><il2host ipAddress=\"localhost\" port=\"1\"/></c>",
+     cannotResolveMessage("localhost", platform::systemSockets().hostNotFoundError())},
+    {"NoHost", "<c/>", noPortMessage()},
+};
+
+INSTANTIATE_TEST_SUITE_P(Startup, FatalStartTest, ::testing::ValuesIn(kFatalStarts),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SystemTest, MissingConfigNamesTheFolderAndAHiddenTextExtension) {
     const std::string folder = std::filesystem::canonical(folder_.path()).string();

@@ -1,11 +1,9 @@
 // The program against the simulator stand-in, flightmfd-sim, as a user runs them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -18,16 +16,7 @@
 namespace testsupport {
 namespace {
 
-class SimulatorTest : public SystemTest {
-  protected:
-    // Starts the stand-in on a free port and returns that port.
-    uint16_t startSimulator(const std::vector<std::string>& arguments) {
-        simulator_ = std::make_unique<SimulatorProcess>(arguments);
-        return simulator_->port();
-    }
-
-    std::unique_ptr<SimulatorProcess> simulator_;
-};
+class SimulatorTest : public SystemTest {};
 
 // Tests and users read the port from its first line; --duration ends it.
 TEST_F(SimulatorTest, TheStandInTellsItsPortAndEndsAfterItsDuration) {
@@ -53,11 +42,9 @@ const char kName[] = "H\xC3\xB6he/Spit\\fire";
 #endif
 
 TEST_F(SimulatorTest, FixedValuesReachTheDisplay) {
-    uint16_t port = startSimulator({"--value", "30=123.4", "--value", std::string("22=") + kName});
-    ASSERT_NE(port, 0);
-    writeConfig(configXml("127.0.0.1", std::to_string(port),
-                          {{"speedometer_indicated", "prefix=\"IAS\""}, {"plane", ""}}));
-    start();
+    SimulatorProcess simulator({"--value", "30=123.4", "--value", std::string("22=") + kName});
+    ASSERT_NE(simulator.port(), 0);
+    startWith(simulator.port(), {{"speedometer_indicated", "prefix=\"IAS\""}, {"plane", ""}});
     EXPECT_TRUE(waitForShown(0, 0, "IAS 123.4 kmph"));
     EXPECT_TRUE(waitForShown(0, 1, std::string(" ") + kName)) << record();
 }
@@ -73,22 +60,17 @@ TEST_F(SimulatorTest, DoubleByteNamesAndUtf8PrefixesShowAsWritten) {
     }
     // "Fighter" in GBK; read as UTF-8, it would be other characters.
     writeFile(folder_.file("values.txt"), "22 \xd5\xbd\xb6\xb7\xbb\xfa\n30 250\n40 1000\n");
-    uint16_t port = startSimulator({"--values", folder_.file("values.txt")});
-    ASSERT_NE(port, 0);
-    writeConfig(
-        configXml("127.0.0.1", std::to_string(port),
-                  {{"plane", "prefix=\"\""},
-                   {"altimeter", "prefix=\"高度\" unit=\"m\""},
-                   {"speedometer_indicated", "prefix=\"速度\" unit=\"kmph\" suffix=\"公里\""}}));
-    start();
+    SimulatorProcess simulator({"--values", folder_.file("values.txt")});
+    ASSERT_NE(simulator.port(), 0);
+    startWith(simulator.port(),
+              {{"plane", "prefix=\"\""},
+               {"altimeter", "prefix=\"高度\" unit=\"m\""},
+               {"speedometer_indicated", "prefix=\"速度\" unit=\"kmph\" suffix=\"公里\""}});
     for (const std::string line :
          {"SetString 0x1 0 0 4 \" 战斗机\"", "SetString 0x1 0 1 11 \"高度 1000.0 m\"",
           "SetString 0x1 0 2 11 \"速度 250.0 公里\""}) {
-        EXPECT_TRUE(waitUntil(10,
-                              [&] {
-                                  const std::vector<std::string> lines = recordLines();
-                                  return std::find(lines.begin(), lines.end(), line) != lines.end();
-                              }))
+        EXPECT_TRUE(waitUntil(
+            10, [&] { return ("\n" + record()).find("\n" + line + "\n") != std::string::npos; }))
             << line << "\n"
             << record();
     }
@@ -98,23 +80,20 @@ TEST_F(SimulatorTest, DoubleByteNamesAndUtf8PrefixesShowAsWritten) {
 // checks a configuration, in a folder whose name (Lodz, with its Polish
 // letters) the ANSI code page of Western Europe cannot spell.
 TEST_F(SimulatorTest, ThePreviewShowsTheSamplesValuesFromTheStandIn) {
-    uint16_t port = startSimulator({});
-    ASSERT_NE(port, 0);
-    const std::string folder = folder_.file(
-        "\xC5\x81\xC3\xB3"
-        "d\xC5\xBA");
+    SimulatorProcess simulator({});
+    ASSERT_NE(simulator.port(), 0);
+    const std::string folder = folder_.file("Łódź");
     std::filesystem::create_directory(std::filesystem::u8path(folder));
     writeFile(folder + "/config.xml", readFile(SAMPLE_CONFIG));
-    ChildProcess preview(previewPath(),
-                         {"--sim", "127.0.0.1:" + std::to_string(port), folder + "/config.xml"},
-                         folder_.path(), "preview");
+    ChildProcess preview(
+        previewPath(),
+        {"--sim", "127.0.0.1:" + std::to_string(simulator.port()), folder + "/config.xml"},
+        folder_.path(), "preview");
     int status = -1;
     ASSERT_TRUE(preview.waitForExit(30, &status));
     const std::string output = preview.output();
     EXPECT_EQ(status, 0) << output << preview.errors();
-    for (const std::string text : {"\xC5\x81\xC3\xB3"
-                                   "d\xC5\xBA/config.xml: ",
-                                   "| Stand-in-Plane |", "\nNo problems: "}) {
+    for (const std::string text : {"Łódź/config.xml: ", "| Stand-in-Plane |", "\nNo problems: "}) {
         EXPECT_NE(output.find(text), std::string::npos) << text << "\n" << output;
     }
 }
@@ -123,14 +102,12 @@ TEST_F(SimulatorTest, ThePreviewShowsTheSamplesValuesFromTheStandIn) {
 // answers flow: one line names the values shown that stopped, none says
 // that the simulator is silent, and one line tells when they answer again.
 TEST_F(SimulatorTest, OnlinePlayNamesTheInstrumentValuesShown) {
-    uint16_t port = startSimulator({"--online", "0:4"});
-    ASSERT_NE(port, 0);
-    writeConfig(configXml("127.0.0.1", std::to_string(port),
-                          {{"plane", ""},
-                           {"speedometer_indicated", "prefix=\"IAS\""},
-                           {"flaps", "prefix=\"FLP\""},
-                           {"altimeter", "prefix=\"ALT\""}}));
-    start();
+    SimulatorProcess simulator({"--online", "0:4"});
+    ASSERT_NE(simulator.port(), 0);
+    startWith(simulator.port(), {{"plane", ""},
+                                 {"speedometer_indicated", "prefix=\"IAS\""},
+                                 {"flaps", "prefix=\"FLP\""},
+                                 {"altimeter", "prefix=\"ALT\""}});
     const std::string missing =
         "No answer for speedometer_indicated, altimeter (the simulator gives no instrument "
         "readings in online play or while a mission loads)\n";
@@ -146,20 +123,6 @@ TEST_F(SimulatorTest, OnlinePlayNamesTheInstrumentValuesShown) {
     EXPECT_EQ(output.find("No answer for", output.find(missing) + 1), std::string::npos) << output;
 }
 
-TEST_F(SimulatorTest, TheLoopingFlightMovesTheValues) {
-    uint16_t port = startSimulator({});
-    ASSERT_NE(port, 0);
-    writeConfig(configXml("127.0.0.1", std::to_string(port),
-                          {{"plane", ""}, {"speedometer_indicated", "prefix=\"IAS\""}}));
-    start();
-    ASSERT_TRUE(waitUntil(10, [&] {
-        auto name = shownText(0, 0);
-        return name && *name != " PLANE";
-    }));
-    auto first = shownText(0, 1);
-    EXPECT_TRUE(waitUntil(10, [&] { return shownText(0, 1) != first; })) << *first;
-}
-
 // A call of the record as the test below compares it: what follows the device
 // handle, the text in quotes.
 std::string describe(const virtualmfd::RecordedCall& c) {
@@ -170,18 +133,20 @@ std::string describe(const virtualmfd::RecordedCall& c) {
 }
 
 TEST_F(SimulatorTest, EachReplugGetsTheWholeDisplayBack) {
-    uint16_t port = startSimulator(
+    SimulatorProcess simulator(
         {"--value", "22=Yak-1", "--value", "30=250", "--value", "40=1000", "--value", "32=2.5"});
-    ASSERT_NE(port, 0);
+    ASSERT_NE(simulator.port(), 0);
+    environment_["VIRTUALMFD_REPLUG_SECONDS"] = "1";
+    environment_["VIRTUALMFD_RECORD_TIME"] = "1";
+    environment_["VIRTUALMFD_RECORD_RESULT"] = "1";
     // Seven lines on three pages; page 2 ends in two lines of "***".
-    writeConfig(configXml("127.0.0.1", std::to_string(port),
-                          {{"plane", ""},
-                           {"speedometer_indicated", "prefix=\"IAS\""},
-                           {"altimeter", "prefix=\"ALT\""},
-                           {"speedometer_indicated", "prefix=\"IAS\" unit=\"kn\""},
-                           {"altimeter", "prefix=\"ALT\" unit=\"ft\""},
-                           {"variometer", "prefix=\"VS\""},
-                           {"plane", ""}}));
+    startWith(simulator.port(), {{"plane", ""},
+                                 {"speedometer_indicated", "prefix=\"IAS\""},
+                                 {"altimeter", "prefix=\"ALT\""},
+                                 {"speedometer_indicated", "prefix=\"IAS\" unit=\"kn\""},
+                                 {"altimeter", "prefix=\"ALT\" unit=\"ft\""},
+                                 {"variometer", "prefix=\"VS\""},
+                                 {"plane", ""}});
     const std::vector<std::string> shown = {"0 0 6 \" Yak-1\"",
                                             "0 1 14 \"IAS 250.0 kmph\"",
                                             "0 2 12 \"ALT 1000.0 m\"",
@@ -191,13 +156,8 @@ TEST_F(SimulatorTest, EachReplugGetsTheWholeDisplayBack) {
                                             "2 0 6 \" Yak-1\"",
                                             "2 1 3 \"***\"",
                                             "2 2 3 \"***\""};
-    environment_["VIRTUALMFD_REPLUG_SECONDS"] = "1";
-    environment_["VIRTUALMFD_RECORD_TIME"] = "1";
-    environment_["VIRTUALMFD_RECORD_RESULT"] = "1";
-    start();
     // The simulator's values on the first device before the replugs are judged.
-    ASSERT_TRUE(
-        waitUntil(10, [&] { return record().find("\"VS 2.50 mps\"") != std::string::npos; }));
+    ASSERT_TRUE(waitForShown(1, 2, "VS 2.50 mps"));
     std::this_thread::sleep_for(std::chrono::seconds(10));
     ASSERT_TRUE(stillRunsAfter(0)) << "the program must go on";
     program().kill();

@@ -33,7 +33,7 @@ class FakeSockets : public platform::SocketApi {
   public:
     struct Datagram {
         TransferStatus status;
-        std::string data;
+        std::string data = "";
         uint16_t fromPort = 0;              // host order; 0: the simulator's own port
         const char* fromAddress = nullptr;  // null: the simulator's own address
     };
@@ -93,12 +93,7 @@ class FakeSockets : public platform::SocketApi {
         EXPECT_EQ(address, connectedAddress);
         EXPECT_EQ(port, connectedPort);
         ++reconnectCalls;
-        int result = 0;
-        if (!reconnectResults.empty()) {
-            result = reconnectResults.front();
-            reconnectResults.pop_front();
-        }
-        return result == 0 ? 0 : fail(-1);
+        return next(reconnectResults, 0) == 0 ? 0 : fail(-1);
     }
     Transfer send(SocketHandle socket, const char*, int length) override {
         EXPECT_EQ(socket, kHandle);
@@ -106,12 +101,7 @@ class FakeSockets : public platform::SocketApi {
             return failClosed();
         }
         ++sendCalls;
-        TransferStatus status = sendAfterwards;
-        if (!sendResults.empty()) {
-            status = sendResults.front();
-            sendResults.pop_front();
-        }
-        return transfer(status, length);
+        return transfer(next(sendResults, sendAfterwards), length);
     }
     Transfer receive(SocketHandle socket, char* buffer, int capacity,
                      platform::SocketPeer* from) override {
@@ -124,23 +114,19 @@ class FakeSockets : public platform::SocketApi {
             return failClosed();
         }
         receiveTimes.push_back(std::chrono::steady_clock::now());
-        if (datagrams.empty() && receiveAfterwards) {
-            datagrams.push_back(*receiveAfterwards);
-        }
-        if (datagrams.empty()) {
+        if (datagrams.empty() && !receiveAfterwards) {
             ADD_FAILURE() << "receive called with no datagram left";
             std::abort();
         }
-        Datagram next = datagrams.front();
-        datagrams.pop_front();
-        next.data.copy(buffer, static_cast<size_t>(capacity));
-        *from = platform::SocketPeer{connectedAddress, next.fromPort == 0
+        const Datagram datagram = next(datagrams, receiveAfterwards.value_or(Datagram{}));
+        datagram.data.copy(buffer, static_cast<size_t>(capacity));
+        *from = platform::SocketPeer{connectedAddress, datagram.fromPort == 0
                                                            ? connectedPort
-                                                           : hostToNetworkPort(next.fromPort)};
-        if (next.fromAddress != nullptr) {
-            parseAddress(next.fromAddress, &from->address);
+                                                           : hostToNetworkPort(datagram.fromPort)};
+        if (datagram.fromAddress != nullptr) {
+            parseAddress(datagram.fromAddress, &from->address);
         }
-        return transfer(next.status, static_cast<int>(next.data.size()));
+        return transfer(datagram.status, static_cast<int>(datagram.data.size()));
     }
     void close(SocketHandle socket) override {
         EXPECT_EQ(socket, kHandle);
@@ -158,6 +144,16 @@ class FakeSockets : public platform::SocketApi {
     static constexpr SocketHandle kHandle = 7;
 
   private:
+    // The first of `queue`, taken from it, or `otherwise` when it is empty.
+    template <typename T>
+    static T next(std::deque<T>& queue, T otherwise) {
+        if (queue.empty()) {
+            return otherwise;
+        }
+        T first = queue.front();
+        queue.pop_front();
+        return first;
+    }
     template <typename T>
     T fail(T result) {
         lastError_ = failureError;

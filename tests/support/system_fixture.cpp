@@ -1,5 +1,6 @@
 #include "tests/support/system_fixture.h"
 
+#include "tools/flightmfd_sim/answers.h"
 #include "tools/virtualmfd/record_reader.h"
 
 namespace testsupport {
@@ -12,6 +13,19 @@ std::string configXml(const std::string& host, const std::string& port,
         xml += "  <line " + line.attributes + ">" + line.valueName + "</line>\n";
     }
     return xml + "</flightmfd>\n";
+}
+
+bool serve(UdpEndpoint& peer, const std::map<int, std::string>& answers,
+           const std::function<bool()>& done, double seconds) {
+    return waitUntil(seconds, [&] {
+        while (auto query = peer.receive(10)) {
+            auto answer = answers.find(queryCode(*query));
+            if (answer != answers.end()) {
+                peer.reply(answerFor(answer->first, answer->second));
+            }
+        }
+        return done();
+    });
 }
 
 SystemTest::SystemTest() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,6 +14,7 @@
 #include "tests/support/files.h"
 #include "tests/support/registry_entry.h"
 #include "tests/support/wait_until.h"
+#include "tools/flightmfd_sim/udp_endpoint.h"
 
 namespace testsupport {
 
@@ -23,6 +26,11 @@ struct Line {
 
 std::string configXml(const std::string& host, const std::string& port,
                       const std::vector<Line>& lines);
+
+// Plays the simulator on `peer`: answers each query whose code `answers`
+// holds with that value, until `done` holds or `seconds` pass; whether it held.
+bool serve(UdpEndpoint& peer, const std::map<int, std::string>& answers,
+           const std::function<bool()>& done, double seconds = 10);
 
 // The programs under test, where programUnderTest finds them.
 inline std::string flightmfdPath() {
@@ -52,6 +60,11 @@ class SystemTest : public ::testing::Test {
     // skips with that reason.
     std::string registerLibrary(const std::string& path);
     void start();
+    // Starts the program with `lines`, against a simulator on 127.0.0.1:`port`.
+    void startWith(uint16_t port, const std::vector<Line>& lines) {
+        writeConfig(configXml("127.0.0.1", std::to_string(port), lines));
+        start();
+    }
     // Starts `command` with `arguments` in place of the program, in the
     // same folder and environment (a wrapper that starts the program).
     void startThrough(const std::string& command, const std::vector<std::string>& arguments);
@@ -63,7 +76,6 @@ class SystemTest : public ::testing::Test {
     bool stillRunsAfter(double seconds);
 
     std::string record() const { return readFile(folder_.file("record.txt")); }
-    std::vector<std::string> recordLines() const { return splitLines(record()); }
     std::string debugOutput() const { return readFile(folder_.file("debug.txt")); }
     // The text most recently written to (page, line), or nothing.
     std::optional<std::string> shownText(int page, int line) const;
