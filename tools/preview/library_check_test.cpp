@@ -46,11 +46,11 @@ class LibraryCheck : public ::testing::Test {
         }
     }
 
-    // Removes the key, or makes it, with the value when one is given.
-    void registry(bool keyPresent, const std::string& value) {
-        registry_->remove(keyPresent);
-        if (!value.empty()) {
-            registry_->storeText(value);
+    // No key, a key without the value (empty), or the value.
+    void registry(const std::optional<std::string>& value) {
+        registry_->remove(value.has_value());
+        if (value && !value->empty()) {
+            registry_->storeText(*value);
         }
     }
     // The entry as the program reads it: whether the key is there, and the
@@ -102,81 +102,57 @@ const std::string kStops =
 TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
     const std::string notAFile = (root_ / "notes.txt").string();
     std::ofstream(notAFile) << "not a library\n";
+    const auto none = std::nullopt;
+    const std::string loads =
+        "It loads, and exports the five entry points that the program calls.\n";
     const struct {
-        const char* label;
-        const char* variable;  // null: not set
-        bool keyPresent;
-        std::string value;  // the registry value; empty: none
+        struct {
+            const char* label;
+            std::optional<std::string> variable;
+            std::optional<std::string> registered;  // see registry()
+        } given;
         std::vector<std::string> told;
     } cases[] = {
-        {"no entry",
-         nullptr,
-         false,
-         "",
+        {{"no entry", none, none},
          {"FLIGHTMFD_DISPLAY_LIBRARY is not set, so the program reads " + kLocation,
           "That key is not there; " + kStops, "To do: " + kMakeTheEntry + " To try the program",
           "\n    " + kTryTheVirtualDisplay}},
-        {"a key without the value", nullptr, true, "", {"The key is there, but not the value"}},
-        {"a wrong path",
-         "/nonexistent/DirectOutput.so",
-         false,
-         "",
+        {{"a key without the value", none, ""}, {"The key is there, but not the value"}},
+        {{"a wrong path", "/nonexistent/DirectOutput.so", none},
          {"FLIGHTMFD_DISPLAY_LIBRARY names it, so the program does not read the registry.",
           "Path: /nonexistent/DirectOutput.so\n", "No file is there; " + kStops,
           "To do: set FLIGHTMFD_DISPLAY_LIBRARY to the library's full path, or clear it"}},
-        {"a quoted path",
-         "\"" VIRTUALMFD_PATH "\"",
-         false,
-         "",
+        {{"a quoted path", "\"" VIRTUALMFD_PATH "\"", none},
          {"names it (in double quotes, which the program takes off)", "Path: " VIRTUALMFD_PATH "\n",
-          "It loads, and exports the five entry points that the program calls.\n"}},
-        {"the virtual display in the registry",
-         "",
-         true,
-         VIRTUALMFD_PATH,
-         {"Path: " VIRTUALMFD_PATH "\n",
-          "It loads, and exports the five entry points that the program calls.\n"}},
-        {"a registry entry naming no file",
-         "",
-         true,
-         "/nonexistent/DirectOutput.so",
+          loads}},
+        {{"the virtual display in the registry", "", VIRTUALMFD_PATH},
+         {"Path: " VIRTUALMFD_PATH "\n", loads}},
+        {{"a registry entry naming no file", "", "/nonexistent/DirectOutput.so"},
          {"Path: /nonexistent/DirectOutput.so\n", "No file is there; " + kStops,
           "To do: the entry names no library that the program can use; " + kMakeTheEntry}},
-        {"a file that is no library",
-         notAFile.c_str(),
-         false,
-         "",
-         {"The file is there but does not load: "}},
-        {"a library without SetString",
-         PARTIALMFD_PATH,
-         false,
-         "",
+        {{"a file that is no library", notAFile, none}, {"The file is there but does not load: "}},
+        {{"a library without SetString", PARTIALMFD_PATH, none},
          {"It lacks " + std::string(entryPointName(DirectOutputEntry::SetString)) +
               ": the display shows no text.\n",
           "To do: name the joystick vendor's DirectOutput.dll, or the virtual display."}},
-        {"a library with two entry points",
-         TWOENTRIESMFD_PATH,
-         false,
-         "",
+        {{"a library with two entry points", TWOENTRIESMFD_PATH, none},
          {"It lacks " + std::string(entryPointName(DirectOutputEntry::Initialize)) + ": " + kStops,
           "It lacks " + std::string(entryPointName(DirectOutputEntry::Enumerate)) +
               ": the program learns of no device and stops with \"" + kNoDeviceMessage + "\".\n"}},
     };
     for (const auto& c : cases) {
-        environment_.set(kDisplayLibraryVariable, c.variable != nullptr
-                                                      ? std::optional<std::string>(c.variable)
-                                                      : std::nullopt);
-        registry(c.keyPresent, c.value);
+        environment_.set(kDisplayLibraryVariable, c.given.variable);
+        registry(c.given.registered);
         const std::wstring before = registryState();
         const std::string report = checkDisplayLibrary();
-        EXPECT_EQ(report.rfind("Display library:\n", 0), 0u) << c.label;
+        EXPECT_EQ(report.rfind("Display library:\n", 0), 0u) << c.given.label;
         for (const std::string& text : c.told) {
-            EXPECT_NE(report.find(text), std::string::npos) << c.label << ": " << text << "\n"
+            EXPECT_NE(report.find(text), std::string::npos) << c.given.label << ": " << text << "\n"
                                                             << report;
         }
         // It asks only for what the program calls, and only reads.
         EXPECT_EQ(report.find(entryPointName(DirectOutputEntry::Deinitialize)), std::string::npos);
-        EXPECT_EQ(registryState(), before) << c.label;
+        EXPECT_EQ(registryState(), before) << c.given.label;
     }
 }
 

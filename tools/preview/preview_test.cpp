@@ -14,9 +14,11 @@ struct PreviewRun {
     std::string err;
 };
 
-PreviewRun preview(const std::string& path) {
+PreviewRun preview(const std::string& path,
+                   PreviewOptions::Values values = PreviewOptions::Values::kSample) {
     PreviewOptions options;
     options.configPath = path;
+    options.values = values;
     PreviewRun run;
     run.status = runPreview(options, &run.out, &run.err);
     return run;
@@ -103,16 +105,13 @@ TEST(Preview, UnreadableFilesSayWhyOnStandardError) {
 }
 
 TEST(Preview, SimFromAConfigurationThatNamesAnotherMachineKeepsTheSamples) {
-    PreviewOptions options;
-    options.configPath = testFile("bad_host.xml");
-    options.values = PreviewOptions::Values::kSimFromConfig;
-    std::string out;
-    std::string err;
-    EXPECT_EQ(runPreview(options, &out, &err), kExitProblems);
-    EXPECT_NE(out.find("Values: samples; --sim asks only 127.0.0.1:PORT, and il2host gives "
-                       "127.0.0:4464\n"),
+    const PreviewRun run =
+        preview(testFile("bad_host.xml"), PreviewOptions::Values::kSimFromConfig);
+    EXPECT_EQ(run.status, kExitProblems);
+    EXPECT_NE(run.out.find("Values: samples; --sim asks only 127.0.0.1:PORT, and il2host gives "
+                           "127.0.0:4464\n"),
               std::string::npos)
-        << out;
+        << run.out;
 }
 
 struct OptionsCase {
@@ -146,10 +145,7 @@ TEST(PreviewOptions, CommandLines) {
         std::string error;
         const OptionsResult result =
             parsePreviewOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
-        std::string shown;
-        for (const char* argument : c.arguments) {
-            shown += std::string(argument) + " ";
-        }
+        const std::string shown = testing::PrintToString(c.arguments);
         ASSERT_EQ(result, c.result) << shown;
         if (result == OptionsResult::kError) {
             EXPECT_FALSE(error.empty()) << shown;

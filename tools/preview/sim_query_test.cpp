@@ -98,20 +98,21 @@ TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {
     EXPECT_TRUE(UdpEndpoint(previewPort).isOpen()) << "the preview's socket is left open";
     EXPECT_EQ(answers.answered, 2);
     EXPECT_EQ(std::string(data.plane), std::string(1019, 'N'));
-    EXPECT_EQ(answers.unanswered & (valueBit(*flightValueNamed("speedometer_indicated")) |
-                                    valueBit(*flightValueNamed("altimeter")) |
-                                    valueBit(*flightValueNamed("variometer"))),
-              valueBit(*flightValueNamed("speedometer_indicated")) |
-                  valueBit(*flightValueNamed("altimeter")));
+    const auto bit = [](const char* name) { return valueBit(*flightValueNamed(name)); };
+    EXPECT_EQ(
+        answers.unanswered & (bit("speedometer_indicated") | bit("altimeter") | bit("variometer")),
+        bit("speedometer_indicated") | bit("altimeter"));
     EXPECT_EQ(data.variometer, 2.0f);
     EXPECT_EQ(data.altimeter, 0.0f);
 }
 
-// The sample's preview with the values of the simulator on `port`.
-int previewSample(uint16_t port, std::string* out) {
+// The preview of `path` with the values of the simulator on `port` of
+// 127.0.0.1, or with port 0 of the one that the file names.
+int previewAsking(uint16_t port, std::string* out, const std::string& path = SAMPLE_CONFIG) {
     PreviewOptions options;
-    options.configPath = SAMPLE_CONFIG;
-    options.values = PreviewOptions::Values::kSimAtPort;
+    options.configPath = path;
+    options.values =
+        port == 0 ? PreviewOptions::Values::kSimFromConfig : PreviewOptions::Values::kSimAtPort;
     options.simPort = port;
     std::string err;
     return runPreview(options, out, &err);
@@ -146,7 +147,7 @@ TEST(SimQuery, PreviewTellsAnswersFromAClosedPortFromASilentListener) {
     };
     for (const auto& c : cases) {
         std::string out;
-        EXPECT_EQ(previewSample(c.port, &out), kExitSound) << out;
+        EXPECT_EQ(previewAsking(c.port, &out), kExitSound) << out;
         for (const std::string& text : c.said) {
             EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
         }
@@ -164,16 +165,12 @@ TEST(SimQuery, PreviewAsksThisComputerForAnyAddress) {
         ("flightmfd-any-address-" + std::to_string(platform::currentProcessId()) + ".xml");
     std::ofstream(config) << "<c><il2host ipAddress=\"0.0.0.0\" port=\"" << port
                           << "\"/><line>plane</line></c>";
-    PreviewOptions options;
-    options.configPath = config.string();
-    options.values = PreviewOptions::Values::kSimFromConfig;
     std::string out;
-    std::string err;
-    runPreview(options, &out, &err);
+    previewAsking(0, &out, config.string());
     std::filesystem::remove(config);
     EXPECT_NE(out.find("Values: from 127.0.0.1:" + port + " (21 of 21 queries answered)\n"),
               std::string::npos)
-        << out << err;
+        << out;
 }
 
 // As in online play: the plane's name and the controls answer, the instrument
@@ -184,7 +181,7 @@ TEST(SimQuery, PreviewNamesTheValuesThatWentUnansweredAndTheLinesThatShowThem) {
     online.onlineSpells = {{0, 1e9}};
     StandInSimulator simulator{online};
     std::string out;
-    EXPECT_EQ(previewSample(simulator.port(), &out), kExitSound) << out;
+    EXPECT_EQ(previewAsking(simulator.port(), &out), kExitSound) << out;
     const std::string header =
         "Values: from 127.0.0.1:" + std::to_string(simulator.port()) +
         " (10 of 21 queries answered)\n"
