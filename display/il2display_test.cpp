@@ -21,13 +21,12 @@ struct LineCase {
 };
 
 TEST(IL2Display, LineTexts) {
+    constexpr float IL2Data::*kIas = &IL2Data::speedometer_indicated;
     const LineCase cases[] = {
         {"altimeter", "ALT", "ft", "", &IL2Data::altimeter, 304.0f, "ALT 1000.0 ft"},
         {"speedometer_indicated", "IAS", "", "", nullptr, 0.0f, "IAS 0.0 kmph"},
-        {"speedometer_indicated", "IAS", "mps", "m/s", &IL2Data::speedometer_indicated, 100.0f,
-         "IAS 27.8 m/s"},
-        {"speedometer_indicated", "IAS", "none", "", &IL2Data::speedometer_indicated, 250.0f,
-         "IAS -1.0"},
+        {"speedometer_indicated", "IAS", "mps", "m/s", kIas, 100.0f, "IAS 27.8 m/s"},
+        {"speedometer_indicated", "IAS", "none", "", kIas, 250.0f, "IAS -1.0"},
         {"turn", "TRN", "dgps", "", &IL2Data::turn, 0.5f, "TRN 0.50 dgps"},
         {"slip", "SLIP", "dgps", "", &IL2Data::slip, 3.0f, "SLIP -1.0 dgps"},
         {"plane", "", "", "x", nullptr, 0.0f, " PLANE"},
@@ -40,12 +39,9 @@ TEST(IL2Display, LineTexts) {
         {"turn", "T", "", "", &IL2Data::turn, 0.5f, "T 0.50"},
         {"turn", "T", "KMPH", "", &IL2Data::turn, 0.5f, "T 0.50"},
         {"rudderTrim", "RT", "mps", "", &IL2Data::rudderTrim, 0.1f, "RT 0.10 mps"},
-        {"speedometer_indicated", "IAS", "KMPH", "", &IL2Data::speedometer_indicated, 100.0f,
-         "IAS -1.0"},
-        {"speedometer_indicated", "IAS", "kn", "", &IL2Data::speedometer_indicated, 100.0f,
-         "IAS 54.0 kn"},
-        {"speedometer_indicated", "IAS", "mph", "", &IL2Data::speedometer_indicated, 100.0f,
-         "IAS 62.1 mph"},
+        {"speedometer_indicated", "IAS", "KMPH", "", kIas, 100.0f, "IAS -1.0"},
+        {"speedometer_indicated", "IAS", "kn", "", kIas, 100.0f, "IAS 54.0 kn"},
+        {"speedometer_indicated", "IAS", "mph", "", kIas, 100.0f, "IAS 62.1 mph"},
         {"speedometer_indicated", "IAS", "kn", "", nullptr, 0.0f, "IAS 0.0 kn"},
         {"altimeter", "ALT", "km", "", &IL2Data::altimeter, 1500.0f, "ALT 1.5 km"},
         // On a rounding edge: narrowed to single precision, 0.15 is
