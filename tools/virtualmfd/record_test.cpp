@@ -4,14 +4,13 @@
 
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <vector>
 
-#include "platform/thread.h"
 #include "platform/utf8.h"
+#include "tests/support/files.h"
 #include "tools/virtualmfd/record_reader.h"
 
 namespace virtualmfd {
@@ -62,10 +61,8 @@ TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
                                   L"\u00E9t\u00E9 \u2191 \U0001F6E9",
                                   L"x\" -> 80070057"};
     const int64_t count = std::size(texts);
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("virtualmfd-record-" + std::to_string(platform::currentProcessId())))
-                                 .string();
-    std::filesystem::remove(path);
+    const testsupport::TempFolder folder("virtualmfd-record");
+    const std::string path = folder.file("record.txt");
     Recorder recorder;
     recorder.open(path);
     recorder.setTimed(true);
@@ -80,7 +77,6 @@ TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
     recorder.write("Enumerate" + resultText(-2147024809));
     recorder.close();
     const std::vector<RecordedCall> calls = readRecord(path);
-    std::filesystem::remove(path);
 
     ASSERT_EQ(static_cast<int64_t>(calls.size()), 2 * count + 2);
     for (int64_t k = 0; k < count; ++k) {
@@ -114,26 +110,19 @@ TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
 // The measuring tool follows the record while the display writes it: a line
 // is read once it is whole, not lost while it is not.
 TEST(Record, TheReaderFollowsAGrowingRecord) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() /
-         ("virtualmfd-growing-" + std::to_string(platform::currentProcessId())))
-            .string();
-    std::filesystem::remove(path);
+    const testsupport::TempFolder folder("virtualmfd-growing");
+    const std::string path = folder.file("record.txt");
     std::ofstream record;
-    {
-        RecordReader reader(path);
-        EXPECT_TRUE(reader.next().empty());
-        record.open(path, std::ios::binary);
-        record << "Enumerate -> 00000000\nSetString 0x1 0 0 2 \"a" << std::flush;
-        EXPECT_EQ(reader.next().size(), 1u);
-        EXPECT_TRUE(reader.next().empty());
-        record << "b\"\n" << std::flush;
-        const std::vector<RecordedCall> calls = reader.next();
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0].text, "ab");
-    }
-    record.close();
-    std::filesystem::remove(path);
+    RecordReader reader(path);
+    EXPECT_TRUE(reader.next().empty());
+    record.open(path, std::ios::binary);
+    record << "Enumerate -> 00000000\nSetString 0x1 0 0 2 \"a" << std::flush;
+    EXPECT_EQ(reader.next().size(), 1u);
+    EXPECT_TRUE(reader.next().empty());
+    record << "b\"\n" << std::flush;
+    const std::vector<RecordedCall> calls = reader.next();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].text, "ab");
 }
 
 }  // namespace
