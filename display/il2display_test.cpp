@@ -199,12 +199,6 @@ TEST(TemplateToken, KeepsAtMost1023CharactersOfEachText) {
         EXPECT_EQ(std::string(text), std::string(1023, 'x'));
     }
     EXPECT_TRUE(token.autoSuffix);
-
-    const TemplateToken ordered("altimeter", "ALT", "ft", "feet");
-    EXPECT_STREQ(ordered.valueName, "altimeter");
-    EXPECT_STREQ(ordered.prefix, "ALT");
-    EXPECT_STREQ(ordered.unit, "ft");
-    EXPECT_STREQ(ordered.suffix, "feet");
 }
 
 }  // namespace

@@ -220,14 +220,6 @@ TEST(Analysis, AnAddressFindingStopsTheProgramOnlyWhenTheProgramKeepsThatAddress
     }
 }
 
-// The position of a mismatched tag is checked through the whole preview.
-TEST(Analysis, MalformedDocumentGivesExpatsTextAndPosition) {
-    const Analysis empty = analyseFile(std::string(PREVIEW_TESTDATA) + "/empty.xml");
-    EXPECT_EQ(empty.state, Analysis::State::kMalformed);
-    EXPECT_EQ(empty.parseError, "no element found");
-    EXPECT_EQ(empty.errorLine, 1);
-}
-
 // Lines of exactly 50 bytes, so that byte kConfigReadLimit (the first the
 // program does not read) is the line feed of line 200.
 std::string paddedLine(const std::string& text) {

@@ -54,23 +54,6 @@ TEST(SimQuery, EveryQueryOfTheProgramIsAnsweredByTheFlight) {
     EXPECT_STREQ(data.plane, "Stand-in-Plane");
 }
 
-TEST(SimQuery, AnswersGoThroughTheProgramsParserAndTheRestStaysAsNew) {
-    SimulatorOptions options;
-    options.fixedMode = true;
-    options.fixedValues = {{22, "Yak-9"}, {30, "300.5"}, {40, "1000"}};
-    StandInSimulator simulator{options};
-    IL2Data data;
-    SimAnswers answers;
-    std::string error;
-    // Only three of the codes are answered, so this waits the whole second.
-    ASSERT_TRUE(askSimulator(simulator.port(), 1000, &data, &answers, &error)) << error;
-    EXPECT_EQ(answers.answered, 3);
-    EXPECT_STREQ(data.plane, "Yak-9");
-    EXPECT_EQ(data.speedometer_indicated, 300.5f);
-    EXPECT_EQ(data.altimeter, 1000.0f);
-    EXPECT_EQ(data.variometer, 0.0f);
-}
-
 // Only what the program itself would take counts: an answer of at least
 // its code and separator and at most its buffer, from the simulator's own port.
 TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {

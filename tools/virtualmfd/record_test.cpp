@@ -45,12 +45,6 @@ TEST(Record, TimesShowAsMillisecondsWithThreeDecimals) {
     EXPECT_EQ(timeText(steady_clock::time_point(microseconds(40000))), "40.000");
 }
 
-TEST(Record, HandlesShowAsHex) {
-    EXPECT_EQ(handleText(nullptr), "0x0");
-    EXPECT_EQ(handleText(reinterpret_cast<void*>(uintptr_t{1})), "0x1");
-    EXPECT_EQ(handleText(reinterpret_cast<void*>(uintptr_t{0xBEEF})), "0xbeef");
-}
-
 // What the device writes, through the record file, read back.
 TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
     const std::wstring texts[] = {L"IAS 120.0 kmph",
