@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/utf8.h"
@@ -172,11 +173,7 @@ TEST_F(LoaderTest, MissingEntryPointsFailOnlyTheirOwnWrapper) {
 }
 
 TEST_F(LoaderTest, ReportResultWritesFailuresOnly) {
-    const struct {
-        int32_t result;
-        std::string operation;
-        std::string debug;
-    } cases[] = {
+    const std::tuple<int32_t, std::string, std::string> cases[] = {
         {E_NOTIMPL, "SetString", "SetString returned hr = 80004001\n"},
         {static_cast<int32_t>(0x80070006u), "AddPage", "AddPage returned hr = 80070006\n"},
         {INT32_MIN, "Enumerate", "Enumerate returned hr = 80000000\n"},
@@ -188,10 +185,10 @@ TEST_F(LoaderTest, ReportResultWritesFailuresOnly) {
         // The line is cut to its 1024-byte buffer, terminator included.
         {E_NOTIMPL, std::string(2000, 'x'), std::string(1023, 'x')},
     };
-    for (const auto& c : cases) {
+    for (const auto& [result, operation, debug] : cases) {
         clearDebugOutput();
-        DirectOutputLoader::reportResult(c.result, c.operation.c_str());
-        EXPECT_EQ(debugOutput(), c.debug) << c.result;
+        DirectOutputLoader::reportResult(result, operation.c_str());
+        EXPECT_EQ(debugOutput(), debug) << result;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/device_fixture.h"
@@ -226,11 +227,8 @@ TEST_F(MfdTest, ALibraryLackingSetStringStillStarts) {
 TEST(MfdDeviceChange, TheFirstDeviceWinsUntilItLeaves) {
     void* const a = reinterpret_cast<void*>(uintptr_t{0xA});
     void* const b = reinterpret_cast<void*>(uintptr_t{0xB});
-    const struct {
-        void* device;
-        bool added;
-        void* held;  // the device in use afterwards
-    } events[] = {
+    // The device, whether it arrives or leaves, and the device in use afterwards.
+    const std::tuple<void*, bool, void*> events[] = {
         {a, false, nullptr},  // a removal while none is held
         {a, true, a},         // the first arrival wins
         {b, true, a},         // a later one is ignored
@@ -240,10 +238,9 @@ TEST(MfdDeviceChange, TheFirstDeviceWinsUntilItLeaves) {
         {b, true, b},         // and the next arrival wins
     };
     MFD::deviceHandle = nullptr;
-    for (const auto& e : events) {
-        MFD::onDeviceChange(e.device, e.added, nullptr);
-        EXPECT_EQ(MFD::deviceHandle.load(), e.held)
-            << e.device << (e.added ? " added" : " removed");
+    for (const auto& [device, added, held] : events) {
+        MFD::onDeviceChange(device, added, nullptr);
+        EXPECT_EQ(MFD::deviceHandle.load(), held) << device << (added ? " added" : " removed");
     }
     MFD::deviceHandle = nullptr;
 }

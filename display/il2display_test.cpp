@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/units.h"
@@ -83,34 +84,28 @@ TEST(IL2Display, ResolvesUnitCodesAndDefaultSuffixesOnce) {
         TemplateToken("plane", "", "", ""),
         manualSuffix,
     });
-    const struct {
-        UnitCode unitCode;
-        const char* suffix;
-    } expected[] = {
+    const std::pair<UnitCode, const char*> expected[] = {
         {kUnitDg, "dg"},    {kUnitNone, ""},    {kUnitMps, "m/s"}, {kUnitNone, ""},
         {kUnitUnknown, ""}, {kUnitUnknown, ""}, {kUnitFt, ""},
     };
     const std::vector<TemplateToken>& tokens = display.tokens();
     ASSERT_EQ(tokens.size(), sizeof expected / sizeof expected[0]);
     for (size_t k = 0; k < tokens.size(); ++k) {
-        EXPECT_EQ(tokens[k].unitCode, expected[k].unitCode) << "token " << k;
-        EXPECT_STREQ(tokens[k].suffix, expected[k].suffix) << "token " << k;
+        EXPECT_EQ(tokens[k].unitCode, expected[k].first) << "token " << k;
+        EXPECT_STREQ(tokens[k].suffix, expected[k].second) << "token " << k;
     }
 }
 
 // Lines go three to a page in configuration order; rows after the last token keep "***".
 TEST(IL2Display, PagesAndUnusedRows) {
-    const struct {
-        int tokenCount;
-        int pages;
-    } cases[] = {{0, 0}, {1, 1}, {3, 1}, {4, 2}, {6, 2}, {7, 3}};
-    for (const auto& c : cases) {
+    const std::pair<int, int> cases[] = {{0, 0}, {1, 1}, {3, 1}, {4, 2}, {6, 2}, {7, 3}};
+    for (const auto& [tokenCount, pages] : cases) {
         std::vector<TemplateToken> tokens;
-        for (int k = 0; k < c.tokenCount; ++k) {
+        for (int k = 0; k < tokenCount; ++k) {
             tokens.emplace_back("fuel", ("L" + std::to_string(k)).c_str(), "", "");
         }
         IL2Display display(tokens);
-        ASSERT_EQ(display.numPages, c.pages) << c.tokenCount << " tokens";
+        ASSERT_EQ(display.numPages, pages) << tokenCount << " tokens";
         ASSERT_EQ(display.numLignes, 3);
         for (int page = 0; page < display.numPages; ++page) {
             for (int row = 0; row < 3; ++row) {
@@ -118,18 +113,18 @@ TEST(IL2Display, PagesAndUnusedRows) {
             }
         }
 
-        const char* firstBefore = c.pages > 0 ? display.lineText(0, 0) : nullptr;
+        const char* firstBefore = pages > 0 ? display.lineText(0, 0) : nullptr;
         display.refresh(IL2Data());
         display.refresh(IL2Data());
-        for (int k = 0; k < c.pages * 3; ++k) {
-            const std::string expected = k < c.tokenCount ? "L" + std::to_string(k) + " " : "***";
+        for (int k = 0; k < pages * 3; ++k) {
+            const std::string expected = k < tokenCount ? "L" + std::to_string(k) + " " : "***";
             EXPECT_EQ(display.lineText(k / 3, k % 3), expected)
-                << c.tokenCount << " tokens, line " << k;
+                << tokenCount << " tokens, line " << k;
         }
-        if (c.pages > 0) {
+        if (pages > 0) {
             EXPECT_EQ(display.lineText(0, 0), firstBefore) << "buffers are rewritten in place";
         }
-        EXPECT_EQ(display.lineText(c.pages, 0), nullptr);
+        EXPECT_EQ(display.lineText(pages, 0), nullptr);
         EXPECT_EQ(display.lineText(0, 3), nullptr);
         EXPECT_EQ(display.lineText(-1, 0), nullptr);
         EXPECT_EQ(display.lineText(0, -1), nullptr);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/sockets.h"
@@ -164,59 +166,53 @@ TEST(Analysis, ValueNameWithNestedElementJoinsItsPiecesAsTheProgramDoes) {
 }
 
 TEST(Analysis, PortsThatTheProgramWouldReadAsAnotherNumber) {
-    struct Case {
-        const char* port;
-        int programPort;  // -1: sound, no finding
-    };
-    const Case cases[] = {
+    // The port's text and the number that the program reads in it; -1: sound, no finding.
+    const std::pair<const char*, int> cases[] = {
         {"20010", -1}, {" 20010 ", -1}, {"65535", -1}, {"1", -1}, {"0", 0},
         {"-1", 65535}, {"65536", 0},    {"abc", 0},    {"", 0},   {"2001O", 2001},
     };
-    for (const Case& c : cases) {
+    for (const auto& [port, programPort] : cases) {
         const Analysis analysis =
-            analyseText(std::string("<c>\n<il2host ipAddress=\"127.0.0.1\" port=\"") + c.port +
+            analyseText(std::string("<c>\n<il2host ipAddress=\"127.0.0.1\" port=\"") + port +
                         "\"/>\n<line>altimeter</line>\n</c>");
-        if (c.programPort < 0) {
-            EXPECT_TRUE(analysis.findings.empty()) << c.port;
+        if (programPort < 0) {
+            EXPECT_TRUE(analysis.findings.empty()) << port;
             continue;
         }
-        ASSERT_EQ(analysis.findings.size(), 1u) << c.port;
+        ASSERT_EQ(analysis.findings.size(), 1u) << port;
         EXPECT_EQ(analysis.findings[0].line, 2);
-        EXPECT_EQ(analysis.findings[0].message, badPort(c.port, c.programPort));
-        EXPECT_EQ(analysis.port, c.programPort) << c.port;
+        EXPECT_EQ(analysis.findings[0].message, badPort(port, programPort));
+        EXPECT_EQ(analysis.port, programPort) << port;
     }
 }
 
 TEST(Analysis, AnAddressFindingStopsTheProgramOnlyWhenTheProgramKeepsThatAddress) {
-    const struct {
-        const char* hosts;
-        const char* address;  // the one found wrong
-        bool stops;
-        bool tooLong = false;  // the program stops on its length, before it reads it
-    } cases[] = {
-        {"<il2host ipAddress=\"localhost\" port=\"1\"/>", "localhost", true},
-        {"<il2host ipAddress=\"127.0.0.1 \" port=\"1\"/>", "127.0.0.1 ", true},
+    // The hosts, the address found wrong, whether the program stops, and whether
+    // it stops on the address's length, before it reads it.
+    const std::tuple<const char*, const char*, bool, bool> cases[] = {
+        {"<il2host ipAddress=\"localhost\" port=\"1\"/>", "localhost", true, false},
+        {"<il2host ipAddress=\"127.0.0.1 \" port=\"1\"/>", "127.0.0.1 ", true, false},
         {"<il2host ipAddress=\"localhost\" port=\"1\"/><il2host ipAddress=\"127.0.0.1\"/>",
-         "localhost", false},
+         "localhost", false, false},
         {"<il2host ipAddress=\"127.0.0.1\" port=\"1\"/><il2host ipAddress=\"localhost\"/>",
-         "localhost", true},
+         "localhost", true, false},
         {"<il2host ipAddress=\"127.000.000.0001\" port=\"1\"/>", "127.000.000.0001", true, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [hosts, address, stopsProgram, tooLong] : cases) {
         const Analysis analysis =
-            analyseText(std::string("<c>") + c.hosts + "<line>altimeter</line></c>");
-        const std::string found = notAnAddress(c.address);
-        const std::string stop = stops(c.tooLong ? addressTooLongMessage(c.address)
-                                                 : cannotResolveMessage(c.address, kHostNotFound));
+            analyseText(std::string("<c>") + hosts + "<line>altimeter</line></c>");
+        const std::string found = notAnAddress(address);
+        const std::string stop = stops(tooLong ? addressTooLongMessage(address)
+                                               : cannotResolveMessage(address, kHostNotFound));
         size_t matching = 0;
         for (const Finding& finding : analysis.findings) {
             if (finding.message.rfind("ipAddress", 0) == 0) {
                 ++matching;
-                EXPECT_EQ(finding.message, c.stops ? found + stop : found) << c.hosts;
-                EXPECT_EQ(finding.stops, c.stops) << c.hosts;
+                EXPECT_EQ(finding.message, stopsProgram ? found + stop : found) << hosts;
+                EXPECT_EQ(finding.stops, stopsProgram) << hosts;
             }
         }
-        EXPECT_EQ(matching, 1u) << c.hosts;
+        EXPECT_EQ(matching, 1u) << hosts;
     }
 }
 

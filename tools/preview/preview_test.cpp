@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -35,12 +36,7 @@ std::string summary(const std::string& out) {
 }
 
 TEST(Preview, ExitStatusAndSummaryTellSoundFromBrokenFromUnreadable) {
-    struct Case {
-        std::string path;
-        int status;
-        std::string summary = "";
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, int, std::string> cases[] = {
         {SAMPLE_CONFIG, kExitSound, "No problems: " + std::string(SAMPLE_CONFIG) + " is ready."},
         {testFile("names.xml"), kExitProblems, "6 problems:"},
         {testFile("units.xml"), kExitProblems, "6 problems:"},
@@ -49,15 +45,15 @@ TEST(Preview, ExitStatusAndSummaryTellSoundFromBrokenFromUnreadable) {
         {testFile("no_host.xml"), kExitProblems, "1 problem, which stops the program at start-up:"},
         {testFile("bad_host.xml"), kExitProblems,
          "6 problems, 1 of which stops the program at start-up:"},
-        {testFile("malformed.xml"), kExitUnreadable},
-        {testFile("empty.xml"), kExitUnreadable},
-        {testFile("no_such_file.xml"), kExitUnreadable},
-        {PREVIEW_TESTDATA, kExitUnreadable},  // a folder: opens, but cannot be read
+        {testFile("malformed.xml"), kExitUnreadable, ""},
+        {testFile("empty.xml"), kExitUnreadable, ""},
+        {testFile("no_such_file.xml"), kExitUnreadable, ""},
+        {PREVIEW_TESTDATA, kExitUnreadable, ""},  // a folder: opens, but cannot be read
     };
-    for (const Case& c : cases) {
-        const PreviewRun run = preview(c.path);
-        EXPECT_EQ(run.status, c.status) << c.path;
-        EXPECT_EQ(summary(run.out), c.summary) << c.path;
+    for (const auto& [path, status, expectedSummary] : cases) {
+        const PreviewRun run = preview(path);
+        EXPECT_EQ(run.status, status) << path;
+        EXPECT_EQ(summary(run.out), expectedSummary) << path;
     }
 }
 

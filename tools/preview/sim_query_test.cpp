@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "display/flight_values.h"
@@ -108,11 +109,8 @@ TEST(SimQuery, PreviewTellsAnswersFromAClosedPortFromASilentListener) {
     UdpEndpoint silent(0);
     const uint16_t closed = UdpEndpoint(0).port();
     const auto at = [](uint16_t port) { return "127.0.0.1:" + std::to_string(port); };
-    const struct {
-        uint16_t port;
-        std::vector<std::string> said;
-        const char* notSaid;
-    } cases[] = {
+    // The port asked, what the preview says, and what it does not.
+    const std::tuple<uint16_t, std::vector<std::string>, const char*> cases[] = {
         {standIn.port(),
          {"Values: from " + at(standIn.port()) + " (21 of 21 queries answered)\n",
           "  line  8 | Stand-in-Plane |\n", "\nNo problems: "},
@@ -128,13 +126,13 @@ TEST(SimQuery, PreviewTellsAnswersFromAClosedPortFromASilentListener) {
           "IPS line"},
          "nothing listens"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [port, said, notSaid] : cases) {
         std::string out;
-        EXPECT_EQ(previewAsking(c.port, &out), kExitSound) << out;
-        for (const std::string& text : c.said) {
+        EXPECT_EQ(previewAsking(port, &out), kExitSound) << out;
+        for (const std::string& text : said) {
             EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
         }
-        EXPECT_EQ(out.find(c.notSaid), std::string::npos) << out;
+        EXPECT_EQ(out.find(notSaid), std::string::npos) << out;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/utf8.h"
@@ -17,10 +18,7 @@ namespace virtualmfd {
 namespace {
 
 TEST(Record, TextsAreQuotedAndEscaped) {
-    const struct {
-        std::wstring text;
-        std::string quoted;
-    } cases[] = {
+    const std::pair<std::wstring, std::string> cases[] = {
         {L"IAS 120.0 kmph", "\"IAS 120.0 kmph\""},
         {L"", "\"\""},
         {L"say \"hi\" \\ bye", "\"say \\\"hi\\\" \\\\ bye\""},
@@ -28,8 +26,8 @@ TEST(Record, TextsAreQuotedAndEscaped) {
         {std::wstring(L"nul\0in", 6), "\"nul\\x00in\""},
         {L"\u00E9t\u00E9 \u2191 \U0001F6E9", "\"\xC3\xA9t\xC3\xA9 \xE2\x86\x91 \xF0\x9F\x9B\xA9\""},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(quoted(c.text.data(), c.text.size()), c.quoted);
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(quoted(text.data(), text.size()), expected);
     }
     EXPECT_EQ(quoted(L"PAGE00"), "\"PAGE00\"");
     EXPECT_EQ(quoted(nullptr), "\"\"");

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "device/direct_output.h"
@@ -152,11 +153,8 @@ TEST_F(VirtualMfdTest, RefusesWhatADeviceCannotDo) {
     Changes changes;
     start(&changes);
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
-    const struct {
-        const char* what;
-        int32_t result;
-        int32_t expected;
-    } cases[] = {
+    // What is asked, what the display answered, and what it should answer.
+    const std::tuple<const char*, int32_t, int32_t> cases[] = {
         {"a page added twice", addPage(kDevice, 0, L"again", 0), kBadArgument},
         {"a page for no device", addPage(nullptr, 1, L"PAGE01", 0), kBadHandle},
         {"a text for no device", setString(nullptr, 0, 0, 1, L"x"), kBadHandle},
@@ -166,8 +164,8 @@ TEST_F(VirtualMfdTest, RefusesWhatADeviceCannotDo) {
         {"the third line", setString(kDevice, 0, 2, 1, L"x"), 0},
         {"an empty text", setString(kDevice, 0, 2, 0, nullptr), 0},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.result, c.expected) << c.what;
+    for (const auto& [what, result, expected] : cases) {
+        EXPECT_EQ(result, expected) << what;
     }
     // Every call is recorded, refused or not.
     EXPECT_EQ(recordLines().size(), 4u + std::size(cases));
