@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,16 +11,11 @@
 #include "device/mfd.h"
 #include "platform/registry.h"
 #include "platform/utf8.h"
+#include "tests/support/files.h"
 #include "tests/support/registry_entry.h"
 #include "tests/support/scoped_environment.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-fs::path registryRoot() {
-    return fs::temp_directory_path() / "flightmfd-library-check";
-}
 
 // A registry of the test's own: on POSIX the stand-in in a folder that
 // FLIGHTMFD_REGISTRY names, on Windows HKEY_LOCAL_MACHINE redirected for this
@@ -30,17 +23,14 @@ fs::path registryRoot() {
 // is still the machine's registry: the test skips where no test may write it.
 class LibraryCheck : public ::testing::Test {
   protected:
-    LibraryCheck() : root_(registryRoot()) {
-        fs::remove_all(root_);
-        fs::create_directories(root_);
+    LibraryCheck() {
         environment_.set("VIRTUALMFD_VIEW", "0");
         environment_.set("VIRTUALMFD_RECORD", std::nullopt);
     }
-    ~LibraryCheck() override { fs::remove_all(root_); }
 
     void SetUp() override {
         const auto own = testsupport::RegistryEntry::Reader::kThisProcess;
-        if (const std::string why = registry_.emplace(root_.string(), "", own).notHeld();
+        if (const std::string why = registry_.emplace(folder_.path(), "", own).notHeld();
             !why.empty()) {
             GTEST_SKIP() << why;
         }
@@ -67,7 +57,7 @@ class LibraryCheck : public ::testing::Test {
         return value;
     }
 
-    fs::path root_;
+    testsupport::TempFolder folder_{"flightmfd-library-check"};
     testsupport::ScopedEnvironment environment_;
     std::optional<testsupport::RegistryEntry> registry_;
 };
@@ -76,12 +66,13 @@ const std::string kKey = platform::toUtf8(kDirectOutputKey);
 const std::string kValue = platform::toUtf8(kDirectOutputValue);
 
 #ifdef _WIN32
-const std::string kLocation =
-    "the value " + kValue + " of HKEY_LOCAL_MACHINE\\" + kKey +
-    (sizeof(void*) == 8 ? " (the 64-bit view of the registry)"
-                        : " in the 32-bit view of the registry (in regedit: "
-                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\" +
-                              kKey.substr(kKey.find('\\') + 1) + ")");
+std::string location(const std::string& /*registryRoot*/) {
+    return "the value " + kValue + " of HKEY_LOCAL_MACHINE\\" + kKey +
+           (sizeof(void*) == 8 ? " (the 64-bit view of the registry)"
+                               : " in the 32-bit view of the registry (in regedit: "
+                                 "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\" +
+                                     kKey.substr(kKey.find('\\') + 1) + ")");
+}
 const std::string kMakeTheEntry = "install the joystick vendor's software, which makes that entry.";
 const std::string kTryTheVirtualDisplay = "set FLIGHTMFD_DISPLAY_LIBRARY=%CD%\\virtualmfd.dll\n";
 #else
@@ -89,8 +80,9 @@ std::string slashed(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
-const std::string kLocation = "the file " + (registryRoot() / "HKEY_LOCAL_MACHINE").string() + "/" +
-                              slashed(kKey) + "/" + kValue;
+std::string location(const std::string& registryRoot) {
+    return "the file " + registryRoot + "/HKEY_LOCAL_MACHINE/" + slashed(kKey) + "/" + kValue;
+}
 const std::string kMakeTheEntry = "write the library's full path into that file.";
 const std::string kTryTheVirtualDisplay =
     "export FLIGHTMFD_DISPLAY_LIBRARY=/usr/lib/flightmfd/libvirtualmfd.so\n";
@@ -100,8 +92,8 @@ const std::string kStops =
     std::string("the program stops with \"") + kInitializeFailedMessage + "\".";
 
 TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
-    const std::string notAFile = (root_ / "notes.txt").string();
-    std::ofstream(notAFile) << "not a library\n";
+    const std::string notAFile = folder_.file("notes.txt");
+    testsupport::writeFile(notAFile, "not a library\n");
     const auto none = std::nullopt;
     const std::string loads =
         "It loads, and exports the five entry points that the program calls.\n";
@@ -114,7 +106,7 @@ TEST_F(LibraryCheck, TellsWhereThePathComesFromWhetherItLoadsAndWhatToDo) {
         std::vector<std::string> told;
     } cases[] = {
         {{"no entry", none, none},
-         {"FLIGHTMFD_DISPLAY_LIBRARY is not set, so the program reads " + kLocation,
+         {"FLIGHTMFD_DISPLAY_LIBRARY is not set, so the program reads " + location(folder_.path()),
           "That key is not there; " + kStops, "To do: " + kMakeTheEntry + " To try the program",
           "\n    " + kTryTheVirtualDisplay}},
         {{"a key without the value", none, ""}, {"The key is there, but not the value"}},

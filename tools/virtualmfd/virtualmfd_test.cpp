@@ -41,6 +41,10 @@ struct Changes {
         self->changed.notify_all();
     }
 
+    std::vector<std::string> heard() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return events;
+    }
     // True once `count` events arrived, false after a generous deadline.
     bool waitFor(size_t count) {
         std::unique_lock<std::mutex> lock(mutex);
@@ -116,7 +120,7 @@ TEST_F(VirtualMfdTest, RecordsEveryCallOnItsOwnLine) {
     Changes changes;
     start(&changes);
     // The device was reported before Enumerate returned.
-    EXPECT_EQ(changes.events, std::vector<std::string>{"1 added"});
+    EXPECT_EQ(changes.heard(), std::vector<std::string>{"1 added"});
     EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
     EXPECT_EQ(setString(kDevice, 0, 1, 14, L"IAS 120.0 kmph"), 0);
     EXPECT_EQ(setString(kDevice, 0, 2, 3, L"\"\\\nxyz"), 0);
@@ -179,14 +183,14 @@ TEST_F(VirtualMfdTest, InitializeStartsAfresh) {
     EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
     // The callback is forgotten too.
     EXPECT_EQ(enumerate(), 0);
-    EXPECT_EQ(changes.events.size(), 1u);
+    EXPECT_EQ(changes.heard().size(), 1u);
 }
 
 TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
     setSwitch("VIRTUALMFD_NO_DEVICE");
     Changes noDevice;
     start(&noDevice);
-    EXPECT_TRUE(noDevice.events.empty());
+    EXPECT_TRUE(noDevice.heard().empty());
     // No device: neither a handle nor the null one that the program passes
     // then takes a page.
     EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), kBadHandle);
@@ -266,11 +270,9 @@ TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
     ASSERT_EQ(setString(kDevice, 0, 0, 1, L"x"), 0);
     ASSERT_TRUE(changes.waitFor(3));
-    {
-        std::lock_guard<std::mutex> lock(changes.mutex);
-        EXPECT_EQ(std::vector<std::string>(changes.events.begin(), changes.events.begin() + 3),
-                  (std::vector<std::string>{"1 added", "1 removed", "2 added"}));
-    }
+    std::vector<std::string> events = changes.heard();
+    events.resize(3);
+    EXPECT_EQ(events, (std::vector<std::string>{"1 added", "1 removed", "2 added"}));
     // The next unplugging is a second away: the device that came back is
     // another one, and holds nothing yet.
     void* const arrived = reinterpret_cast<void*>(uintptr_t{2});
@@ -283,18 +285,13 @@ TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
     // Deinitialize stops the thread; nothing is called afterwards.
     EXPECT_EQ(deinitialize(), 0);
     unload();
-    size_t heard;
-    {
-        std::lock_guard<std::mutex> lock(changes.mutex);
-        heard = changes.events.size();
-    }
+    const size_t heard = changes.heard().size();
     std::vector<std::string> lines = recordLines();
     ASSERT_GE(lines.size(), 7u);
     EXPECT_EQ(lines[5], "DeviceChange 0x1 removed");
     EXPECT_EQ(lines[6], "DeviceChange 0x2 added");
     std::this_thread::sleep_for(std::chrono::milliseconds(1600));
-    std::lock_guard<std::mutex> lock(changes.mutex);
-    EXPECT_EQ(changes.events.size(), heard);
+    EXPECT_EQ(changes.heard().size(), heard);
 }
 
 }  // namespace
