@@ -19,20 +19,8 @@ const std::string kStarted = "Initialization MFD OK\n";
 
 class MfdTest : public DeviceTest {
   protected:
-    // Each test starts without a device, as the program does, and what it
-    // prints is captured.
-    MfdTest() {
-        MFD::deviceHandle = nullptr;
-        testing::internal::CaptureStdout();
-    }
-    ~MfdTest() override { testing::internal::GetCapturedStdout(); }
-
-    // What was printed since the last call; the capture goes on.
-    static std::string printed() {
-        std::string text = testing::internal::GetCapturedStdout();
-        testing::internal::CaptureStdout();
-        return text;
-    }
+    // Each test starts without a device, as the program does.
+    MfdTest() { MFD::deviceHandle = nullptr; }
 
     // The debugger output's line that names the virtual display.
     static std::string namedLine() {
@@ -48,8 +36,9 @@ class MfdTest : public DeviceTest {
 };
 
 TEST_F(MfdTest, StartupTalksToTheLibraryInOrder) {
+    testing::internal::CaptureStdout();
     MFD mfd;
-    EXPECT_EQ(printed(), kStarted);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), kStarted);
     const std::vector<std::string> expected = {"Initialize \"MFD\"", "RegisterDeviceChangeCallback",
                                                "Enumerate", "AddPage 0x1 0 \"PAGE00\" 1"};
     EXPECT_EQ(recordLines(), expected);
@@ -60,12 +49,13 @@ TEST_F(MfdTest, StartupTalksToTheLibraryInOrder) {
 }
 
 TEST_F(MfdTest, PagesAreAddedInOrderWhenFirstWritten) {
+    testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(2, 0, "two");
     mfd.setString(1, 2, "one");
     mfd.setString(0, 1, "zero");
     mfd.setString(11, 2, "far");  // beyond the nine pages that 27 lines need
-    EXPECT_EQ(printed(), kStarted);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), kStarted);
     const std::vector<std::string> expected = {
         "AddPage 0x1 1 \"PAGE01\" 0",   "AddPage 0x1 2 \"PAGE02\" 0",
         "SetString 0x1 2 0 3 \"two\"",  "SetString 0x1 1 2 3 \"one\"",
@@ -83,6 +73,7 @@ TEST_F(MfdTest, PagesAreAddedInOrderWhenFirstWritten) {
 }
 
 TEST_F(MfdTest, EveryWriteReachesTheDeviceWithItsWideLength) {
+    testing::internal::CaptureStdout();
     MFD mfd;
     const char* texts[] = {"ALT 1000.0 ft", "ALT 1000.0 ft", "", "12345678901234567890",
                            // UTF-8, and a byte that is not.
@@ -90,7 +81,7 @@ TEST_F(MfdTest, EveryWriteReachesTheDeviceWithItsWideLength) {
     for (const char* text : texts) {
         mfd.setString(0, 0, text);
     }
-    EXPECT_EQ(printed(), kStarted);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), kStarted);
     const std::vector<std::string> expected = {
         "SetString 0x1 0 0 13 \"ALT 1000.0 ft\"", "SetString 0x1 0 0 13 \"ALT 1000.0 ft\"",
         "SetString 0x1 0 0 0 \"\"", "SetString 0x1 0 0 20 \"12345678901234567890\"",
@@ -100,22 +91,26 @@ TEST_F(MfdTest, EveryWriteReachesTheDeviceWithItsWideLength) {
 }
 
 TEST_F(MfdTest, IndicesOutsideTheDisplayAreIgnored) {
+    testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(-1, 0, "x");
     mfd.setString(0, -1, "x");
     mfd.setString(0, 3, "x");
     mfd.setString(1, 3, "x");
+    testing::internal::GetCapturedStdout();
     EXPECT_TRUE(callsAfterStartup().empty());
 }
 
 TEST_F(MfdTest, AFailedWriteIsPrintedReportedAndKept) {
     setSwitch("VIRTUALMFD_FAIL_SETSTRING");
+    testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(0, 2, "kept");
     mfd.setString(0, 2, "kept");
-    EXPECT_EQ(printed(), kStarted +
-                             "setString failed. error : -2147467263\n"
-                             "setString failed. error : -2147467263\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              kStarted +
+                  "setString failed. error : -2147467263\n"
+                  "setString failed. error : -2147467263\n");
     EXPECT_EQ(debugOutput(), namedLine() +
                                  "SetString returned hr = 80004001\n"
                                  "SetString returned hr = 80004001\n");
@@ -125,11 +120,13 @@ TEST_F(MfdTest, AFailedWriteIsPrintedReportedAndKept) {
 }
 
 TEST_F(MfdTest, AfterTheDeviceLeavesWritesGoOnWithoutIt) {
+    testing::internal::CaptureStdout();
     MFD mfd;
     MFD::onDeviceChange(kVirtualDevice, false, nullptr);
     mfd.setString(1, 0, "gone");
     // The library refuses the null handle (E_HANDLE); page 1 counts as created all the same.
-    EXPECT_EQ(printed(), kStarted + "setString failed. error : -2147024890\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              kStarted + "setString failed. error : -2147024890\n");
     EXPECT_EQ(debugOutput(), namedLine() +
                                  "AddPage returned hr = 80070006\n"
                                  "SetString returned hr = 80070006\n");
@@ -143,9 +140,10 @@ TEST_F(MfdTest, AfterTheDeviceLeavesWritesGoOnWithoutIt) {
     // already added, which is only reported.)
     MFD::onDeviceChange(kVirtualDevice, true, nullptr);
     clearDebugOutput();
+    testing::internal::CaptureStdout();
     mfd.setString(1, 1, "back");
     mfd.setString(2, 0, "new");
-    EXPECT_EQ(printed(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(debugOutput(), "AddPage returned hr = 80070057\n");
     const std::vector<std::string> afterArrival = {
         "AddPage 0x1 0 \"PAGE00\" 1", "AddPage 0x1 1 \"PAGE01\" 0", "SetString 0x1 1 1 4 \"back\"",
@@ -160,6 +158,7 @@ TEST_F(MfdTest, ARepluggedDeviceGetsItsPagesBackWhileTextsAreWritten) {
     // thread of its own, while this thread writes as refreshMFDThread does.
     setSwitch("VIRTUALMFD_REPLUG_SECONDS");
     setSwitch("VIRTUALMFD_RECORD_RESULT");
+    testing::internal::CaptureStdout();
     {
         MFD mfd;
         void* const replugged = reinterpret_cast<void*>(uintptr_t{2});
@@ -186,6 +185,7 @@ TEST_F(MfdTest, ARepluggedDeviceGetsItsPagesBackWhileTextsAreWritten) {
         platform::freeLibrary(library);
 #endif
     }
+    testing::internal::GetCapturedStdout();
     // Every call to the new device succeeds, its pages first.
     std::vector<std::string> calls;
     for (const std::string& line : recordLines()) {
@@ -206,10 +206,12 @@ TEST_F(MfdTest, ARepluggedDeviceGetsItsPagesBackWhileTextsAreWritten) {
 TEST_F(MfdTest, ATextGoesOnlyToADeviceThatHasItsPages) {
     // The library stores a new device's handle on a thread of its own. Seen
     // before its count, as here, it still gets every page before the text.
+    testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(1, 0, "one");
     MFD::deviceHandle.store(reinterpret_cast<void*>(uintptr_t{2}));
     mfd.setString(1, 1, "two");
+    testing::internal::GetCapturedStdout();
     const std::vector<std::string> expected = {
         "AddPage 0x1 1 \"PAGE01\" 0", "SetString 0x1 1 0 3 \"one\"", "AddPage 0x2 0 \"PAGE00\" 1",
         "AddPage 0x2 1 \"PAGE01\" 0", "SetString 0x2 1 1 3 \"two\""};
@@ -218,9 +220,11 @@ TEST_F(MfdTest, ATextGoesOnlyToADeviceThatHasItsPages) {
 
 TEST_F(MfdTest, ALibraryLackingSetStringStillStarts) {
     nameLibrary(partialDisplay());
+    testing::internal::CaptureStdout();
     MFD mfd;
     mfd.setString(0, 0, "x");
-    EXPECT_EQ(printed(), kStarted + "setString failed. error : -2147467263\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              kStarted + "setString failed. error : -2147467263\n");
     EXPECT_EQ(MFD::deviceHandle.load(), reinterpret_cast<void*>(uintptr_t{2}));
 }
 
