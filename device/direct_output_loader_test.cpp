@@ -195,12 +195,8 @@ TEST_F(LoaderTest, ReportResultWritesFailuresOnly) {
 // Windows hands back a value's own bytes, of any count; the POSIX stand-in
 // holds text, so there only the text rows apply.
 TEST_F(LoaderTest, AnyByteCountGivesATerminatedPath) {
-    const struct {
-        const char* name;
-        bool binary;
-        std::string bytes;
-        std::wstring path;
-    } cases[] = {
+    // The value's type and length, whether it is REG_BINARY, its bytes, and the path read.
+    const std::tuple<const char*, bool, std::string, std::wstring> cases[] = {
         // Three characters and half of a fourth.
         {"REG_BINARY of 7 bytes", true, std::string("C\0:\0\\\0X", 7), L"C:\\X"},
         // Text written with an odd length: without its terminator, and with
@@ -211,15 +207,15 @@ TEST_F(LoaderTest, AnyByteCountGivesATerminatedPath) {
         {"REG_SZ of 12 bytes", false, std::string("a\0.\0d\0l\0l\0\0\0", 12), L"a.dll"},
         {"REG_BINARY of 1 byte", true, std::string("Z", 1), L"Z"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, binary, bytes, expected] : cases) {
+        SCOPED_TRACE(name);
 #ifdef _WIN32
-        registry_->storeBytes(c.bytes, c.binary);
+        registry_->storeBytes(bytes, binary);
 #else
-        if (c.binary || c.bytes.size() % 2 != 0) {
+        if (binary || bytes.size() % 2 != 0) {
             continue;
         }
-        registry_->storeBytes(platform::toUtf8(c.path), false);
+        registry_->storeBytes(platform::toUtf8(expected), false);
 #endif
         std::unique_ptr<wchar_t[]> path;
         ASSERT_TRUE(DirectOutputLoader::GetDirectOutputFileName(path));
@@ -227,10 +223,10 @@ TEST_F(LoaderTest, AnyByteCountGivesATerminatedPath) {
         // The block that the C runtime allocated for the path holds a zero
         // right after it, so a reader never runs past the block.
         const size_t room = _msize(path.get()) / sizeof(wchar_t);
-        ASSERT_GT(room, c.path.size());
-        EXPECT_EQ(path[c.path.size()], L'\0');
+        ASSERT_GT(room, expected.size());
+        EXPECT_EQ(path[expected.size()], L'\0');
 #endif
-        EXPECT_EQ(std::wstring(path.get()), c.path);
+        EXPECT_EQ(std::wstring(path.get()), expected);
     }
 }
 

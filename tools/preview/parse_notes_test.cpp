@@ -35,12 +35,8 @@ TEST(ParseNotes, SayWhatToMendWhereExpatsWordsDoNot) {
         std::string("the file is saved as UTF-16 (\"Unicode\" in Notepad), but its first line "
                     "says encoding=\"UTF-8\". ") +
             kSave + "."};
-    const struct {
-        const char* label;
-        std::string text;
-        std::string error;  // expat's text
-        ParseNote note;
-    } cases[] = {
+    // What is wrong, the file, expat's text, and the note.
+    const std::tuple<const char*, std::string, std::string, ParseNote> cases[] = {
         // The first byte that is not UTF-8 is found past a character that is.
         {"saved as ANSI, no encoding declared",
          "<?xml version=\"1.0\"?>\n<c>\n<!-- caf\xC3\xA9 -->" + kHost +
@@ -86,13 +82,13 @@ TEST(ParseNotes, SayWhatToMendWhereExpatsWordsDoNot) {
          "not well-formed (invalid token)",
          {}},
     };
-    for (const auto& c : cases) {
-        const Analysis analysis = analyseText(c.text);
-        ASSERT_EQ(analysis.state, Analysis::State::kMalformed) << c.label;
-        EXPECT_EQ(analysis.parseError, c.error) << c.label;
-        EXPECT_EQ(analysis.parseNote.line, c.note.line) << c.label;
-        EXPECT_EQ(analysis.parseNote.column, c.note.column) << c.label;
-        EXPECT_EQ(analysis.parseNote.message, c.note.message) << c.label;
+    for (const auto& [label, text, error, note] : cases) {
+        const Analysis analysis = analyseText(text);
+        ASSERT_EQ(analysis.state, Analysis::State::kMalformed) << label;
+        EXPECT_EQ(analysis.parseError, error) << label;
+        EXPECT_EQ(analysis.parseNote.line, note.line) << label;
+        EXPECT_EQ(analysis.parseNote.column, note.column) << label;
+        EXPECT_EQ(analysis.parseNote.message, note.message) << label;
     }
 }
 
