@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -94,11 +95,7 @@ TEST(Configuration, LaterHostAttributesReplaceEarlierOnes) {
 }
 
 TEST(Configuration, PortTexts) {
-    struct Case {
-        const char* text;
-        uint16_t port;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, uint16_t> cases[] = {
         {"20010", 20010},
         {"65535", 65535},
         {"65536", 0},
@@ -113,29 +110,25 @@ TEST(Configuration, PortTexts) {
         {"4294967297", 1},
         {"99999999999999999999999", 65535},
     };
-    for (const Case& c : cases) {
-        Configured configured("<c><il2host port=\"" + std::string(c.text) + "\"/></c>");
-        EXPECT_EQ(configured.port, c.port) << '"' << c.text << '"';
+    for (const auto& [text, port] : cases) {
+        Configured configured("<c><il2host port=\"" + std::string(text) + "\"/></c>");
+        EXPECT_EQ(configured.port, port) << '"' << text << '"';
         EXPECT_TRUE(configured.report.portFound);
     }
 }
 
 TEST(Configuration, AddressLengths) {
-    struct Case {
-        const char* address;
-        bool fits;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"192.168.1.1", true},        // 11 characters
         {"192.168.100.200", true},    // 15, the longest dotted IPv4 address
         {"192.168.100.2000", false},  // 16: no room for the NUL
         {"a.very.long.host.name.example", false},
     };
-    for (const Case& c : cases) {
-        Configured configured("<c><il2host ipAddress=\"" + std::string(c.address) + "\"/></c>");
-        EXPECT_EQ(configured.report.addressTooLong, !c.fits) << c.address;
-        EXPECT_STREQ(configured.buffer, c.fits ? c.address : "") << c.address;
-        EXPECT_EQ(configured.report.rejectedAddress, c.fits ? "" : c.address);
+    for (const auto& [address, fits] : cases) {
+        Configured configured("<c><il2host ipAddress=\"" + std::string(address) + "\"/></c>");
+        EXPECT_EQ(configured.report.addressTooLong, !fits) << address;
+        EXPECT_STREQ(configured.buffer, fits ? address : "") << address;
+        EXPECT_EQ(configured.report.rejectedAddress, fits ? "" : address);
         EXPECT_FALSE(configured.report.portFound);
         EXPECT_EQ(configured.port, 4242);
     }

@@ -1,6 +1,5 @@
 #include "config/xml_reader.h"
 
-#include <cstring>
 #include <string>
 
 #include <expat.h>
@@ -15,8 +14,18 @@ XMLNode parse(const std::string& document, int32_t isFinal = 1) {
     return parseXml(document.data(), static_cast<int32_t>(document.size()), isFinal);
 }
 
-std::string textOf(const std::string& document) {
-    return parse(document).textOrEmpty();
+// The node and what it holds, as "name@line attribute=value 'text'@textLine
+// {child}...".
+std::string shape(const XMLNode& node) {
+    std::string out = node.name.c_str() + ("@" + std::to_string(node.line));
+    for (const XMLAttribute& attribute : node.attributes) {
+        out += " " + std::string(attribute.name.c_str()) + "=" + attribute.value.c_str();
+    }
+    out += " '" + std::string(node.textOrEmpty()) + "'@" + std::to_string(node.textLine);
+    for (const auto& child : node.children) {
+        out += " {" + shape(*child) + "}";
+    }
+    return out;
 }
 
 // The pattern that matches the fatal message with expat's text for `code`.
@@ -35,35 +44,15 @@ TEST(XmlReader, BuildsTheTreeInDocumentOrderWithItsLines) {
         "\t child \n"
         "      text</child>\n"
         "</root>");
-    EXPECT_STREQ(root.name.c_str(), "root");
-    ASSERT_EQ(root.attributes.size(), 2u);
-    EXPECT_STREQ(root.attributes[0].name.c_str(), "first");
-    EXPECT_STREQ(root.attributes[0].value.c_str(), "1");
-    EXPECT_STREQ(root.attributes[1].name.c_str(), "second");
-    EXPECT_STREQ(root.attributes[1].value.c_str(), "two");
-    ASSERT_EQ(root.children.size(), 2u);
-    EXPECT_STREQ(root.children[0]->name.c_str(), "empty");
-    EXPECT_STREQ(root.children[0]->textOrEmpty(), "");
-    EXPECT_EQ(root.children[0]->textLength, 0);
-    EXPECT_STREQ(root.children[1]->name.c_str(), "child");
-    EXPECT_STREQ(root.children[1]->textOrEmpty(), "child text");
-    EXPECT_STREQ(root.textOrEmpty(), "own text");
-    EXPECT_EQ(root.textLength, 8);
     // Where each start tag begins, and where the first text kept after white space is.
-    EXPECT_EQ(root.line, 2);
-    EXPECT_EQ(root.textLine, 5);
-    EXPECT_EQ(root.children[0]->line, 4);
-    EXPECT_EQ(root.children[0]->textLine, 0);
-    EXPECT_EQ(root.children[1]->line, 6);
-    EXPECT_EQ(root.children[1]->textLine, 7);
+    EXPECT_EQ(shape(root),
+              "root@2 first=1 second=two 'own text'@5 {empty@4 ''@0} {child@6 'child text'@7}");
+    EXPECT_EQ(root.textLength, 8);
+    EXPECT_EQ(root.children[0]->textLength, 0);
 }
 
 TEST(XmlReader, WhiteSpaceRule) {
-    struct Case {
-        const char* document;
-        const char* text;
-    };
-    const Case cases[] = {
+    const char* const cases[][2] = {
         {"<a>\n    altimeter\n  </a>", "altimeter"},
         {"<a>altimeter  </a>", "altimeter  "},
         {"<a>\taltimeter</a>", "altimeter"},
@@ -78,15 +67,13 @@ TEST(XmlReader, WhiteSpaceRule) {
         {"<a>x &amp; y</a>", "x &y"},
         {"<a>before<b>inner</b>after</a>", "beforeafter"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(textOf(c.document), c.text) << c.document;
+    for (const auto& c : cases) {
+        EXPECT_STREQ(parse(c[0]).textOrEmpty(), c[1]) << c[0];
     }
 }
 
 TEST(XmlReader, EntityReferencesAreReplaced) {
-    XMLNode root = parse("<a v=\"&amp;&lt;&quot;&#65;\">&gt;&apos;</a>");
-    EXPECT_STREQ(root.attributes[0].value.c_str(), "&<\"A");
-    EXPECT_STREQ(root.textOrEmpty(), ">'");
+    EXPECT_EQ(shape(parse("<a v=\"&amp;&lt;&quot;&#65;\">&gt;&apos;</a>")), "a@1 v=&<\"A '>\''@1");
 }
 
 TEST(XmlReader, LongNamesAndValuesAreCutTo1023Characters) {
@@ -136,16 +123,10 @@ TEST(XmlReader, DeepDocumentIsFreedWithoutOverflowingTheStack) {
 }
 
 TEST(XmlReader, PartialDocumentReturnsTheRootOrAnEmptyElement) {
-    XMLNode open = parse("<root a=\"1\"><inner><deeper>", 0);
-    EXPECT_STREQ(open.name.c_str(), "root");
-    ASSERT_EQ(open.children.size(), 1u);
-    EXPECT_STREQ(open.children[0]->name.c_str(), "inner");
+    EXPECT_EQ(shape(parse("<root a=\"1\"><inner><deeper>", 0)),
+              "root@1 a=1 ''@0 {inner@1 ''@0 {deeper@1 ''@0}}");
     for (const char* document : {"", "<?xml version=\"1.0\"?>\n"}) {
-        XMLNode root = parse(document, 0);
-        EXPECT_STREQ(root.name.c_str(), "");
-        EXPECT_TRUE(root.attributes.empty());
-        EXPECT_TRUE(root.children.empty());
-        EXPECT_STREQ(root.textOrEmpty(), "");
+        EXPECT_EQ(shape(parse(document, 0)), "@0 ''@0") << document;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/utf8.h"
@@ -172,11 +173,7 @@ TEST_F(LoaderTest, MissingEntryPointsFailOnlyTheirOwnWrapper) {
 }
 
 TEST_F(LoaderTest, ReportResultWritesFailuresOnly) {
-    const struct {
-        int32_t result;
-        std::string operation;
-        std::string debug;
-    } cases[] = {
+    const std::tuple<int32_t, std::string, std::string> cases[] = {
         {E_NOTIMPL, "SetString", "SetString returned hr = 80004001\n"},
         {static_cast<int32_t>(0x80070006u), "AddPage", "AddPage returned hr = 80070006\n"},
         {INT32_MIN, "Enumerate", "Enumerate returned hr = 80000000\n"},
@@ -188,22 +185,18 @@ TEST_F(LoaderTest, ReportResultWritesFailuresOnly) {
         // The line is cut to its 1024-byte buffer, terminator included.
         {E_NOTIMPL, std::string(2000, 'x'), std::string(1023, 'x')},
     };
-    for (const auto& c : cases) {
+    for (const auto& [result, operation, debug] : cases) {
         clearDebugOutput();
-        DirectOutputLoader::reportResult(c.result, c.operation.c_str());
-        EXPECT_EQ(debugOutput(), c.debug) << c.result;
+        DirectOutputLoader::reportResult(result, operation.c_str());
+        EXPECT_EQ(debugOutput(), debug) << result;
     }
 }
 
 // Windows hands back a value's own bytes, of any count; the POSIX stand-in
 // holds text, so there only the text rows apply.
 TEST_F(LoaderTest, AnyByteCountGivesATerminatedPath) {
-    const struct {
-        const char* name;
-        bool binary;
-        std::string bytes;
-        std::wstring path;
-    } cases[] = {
+    // The value's type and length, whether it is REG_BINARY, its bytes, and the path read.
+    const std::tuple<const char*, bool, std::string, std::wstring> cases[] = {
         // Three characters and half of a fourth.
         {"REG_BINARY of 7 bytes", true, std::string("C\0:\0\\\0X", 7), L"C:\\X"},
         // Text written with an odd length: without its terminator, and with
@@ -214,15 +207,15 @@ TEST_F(LoaderTest, AnyByteCountGivesATerminatedPath) {
         {"REG_SZ of 12 bytes", false, std::string("a\0.\0d\0l\0l\0\0\0", 12), L"a.dll"},
         {"REG_BINARY of 1 byte", true, std::string("Z", 1), L"Z"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, binary, bytes, expected] : cases) {
+        SCOPED_TRACE(name);
 #ifdef _WIN32
-        registry_->storeBytes(c.bytes, c.binary);
+        registry_->storeBytes(bytes, binary);
 #else
-        if (c.binary || c.bytes.size() % 2 != 0) {
+        if (binary || bytes.size() % 2 != 0) {
             continue;
         }
-        registry_->storeBytes(platform::toUtf8(c.path), false);
+        registry_->storeBytes(platform::toUtf8(expected), false);
 #endif
         std::unique_ptr<wchar_t[]> path;
         ASSERT_TRUE(DirectOutputLoader::GetDirectOutputFileName(path));
@@ -230,10 +223,10 @@ TEST_F(LoaderTest, AnyByteCountGivesATerminatedPath) {
         // The block that the C runtime allocated for the path holds a zero
         // right after it, so a reader never runs past the block.
         const size_t room = _msize(path.get()) / sizeof(wchar_t);
-        ASSERT_GT(room, c.path.size());
-        EXPECT_EQ(path[c.path.size()], L'\0');
+        ASSERT_GT(room, expected.size());
+        EXPECT_EQ(path[expected.size()], L'\0');
 #endif
-        EXPECT_EQ(std::wstring(path.get()), c.path);
+        EXPECT_EQ(std::wstring(path.get()), expected);
     }
 }
 

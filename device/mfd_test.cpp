@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/device_fixture.h"
@@ -14,6 +15,7 @@ namespace testsupport {
 namespace {
 
 void* const kVirtualDevice = reinterpret_cast<void*>(uintptr_t{1});
+const std::string kStarted = "Initialization MFD OK\n";
 
 class MfdTest : public DeviceTest {
   protected:
@@ -36,7 +38,7 @@ class MfdTest : public DeviceTest {
 TEST_F(MfdTest, StartupTalksToTheLibraryInOrder) {
     testing::internal::CaptureStdout();
     MFD mfd;
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Initialization MFD OK\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), kStarted);
     const std::vector<std::string> expected = {"Initialize \"MFD\"", "RegisterDeviceChangeCallback",
                                                "Enumerate", "AddPage 0x1 0 \"PAGE00\" 1"};
     EXPECT_EQ(recordLines(), expected);
@@ -53,7 +55,7 @@ TEST_F(MfdTest, PagesAreAddedInOrderWhenFirstWritten) {
     mfd.setString(1, 2, "one");
     mfd.setString(0, 1, "zero");
     mfd.setString(11, 2, "far");  // beyond the nine pages that 27 lines need
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Initialization MFD OK\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), kStarted);
     const std::vector<std::string> expected = {
         "AddPage 0x1 1 \"PAGE01\" 0",   "AddPage 0x1 2 \"PAGE02\" 0",
         "SetString 0x1 2 0 3 \"two\"",  "SetString 0x1 1 2 3 \"one\"",
@@ -79,7 +81,7 @@ TEST_F(MfdTest, EveryWriteReachesTheDeviceWithItsWideLength) {
     for (const char* text : texts) {
         mfd.setString(0, 0, text);
     }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Initialization MFD OK\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), kStarted);
     const std::vector<std::string> expected = {
         "SetString 0x1 0 0 13 \"ALT 1000.0 ft\"", "SetString 0x1 0 0 13 \"ALT 1000.0 ft\"",
         "SetString 0x1 0 0 0 \"\"", "SetString 0x1 0 0 20 \"12345678901234567890\"",
@@ -106,9 +108,9 @@ TEST_F(MfdTest, AFailedWriteIsPrintedReportedAndKept) {
     mfd.setString(0, 2, "kept");
     mfd.setString(0, 2, "kept");
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Initialization MFD OK\n"
-              "setString failed. error : -2147467263\n"
-              "setString failed. error : -2147467263\n");
+              kStarted +
+                  "setString failed. error : -2147467263\n"
+                  "setString failed. error : -2147467263\n");
     EXPECT_EQ(debugOutput(), namedLine() +
                                  "SetString returned hr = 80004001\n"
                                  "SetString returned hr = 80004001\n");
@@ -124,8 +126,7 @@ TEST_F(MfdTest, AfterTheDeviceLeavesWritesGoOnWithoutIt) {
     mfd.setString(1, 0, "gone");
     // The library refuses the null handle (E_HANDLE); page 1 counts as created all the same.
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Initialization MFD OK\n"
-              "setString failed. error : -2147024890\n");
+              kStarted + "setString failed. error : -2147024890\n");
     EXPECT_EQ(debugOutput(), namedLine() +
                                  "AddPage returned hr = 80070006\n"
                                  "SetString returned hr = 80070006\n");
@@ -223,19 +224,15 @@ TEST_F(MfdTest, ALibraryLackingSetStringStillStarts) {
     MFD mfd;
     mfd.setString(0, 0, "x");
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Initialization MFD OK\n"
-              "setString failed. error : -2147467263\n");
+              kStarted + "setString failed. error : -2147467263\n");
     EXPECT_EQ(MFD::deviceHandle.load(), reinterpret_cast<void*>(uintptr_t{2}));
 }
 
 TEST(MfdDeviceChange, TheFirstDeviceWinsUntilItLeaves) {
     void* const a = reinterpret_cast<void*>(uintptr_t{0xA});
     void* const b = reinterpret_cast<void*>(uintptr_t{0xB});
-    const struct {
-        void* device;
-        bool added;
-        void* held;  // the device in use afterwards
-    } events[] = {
+    // The device, whether it arrives or leaves, and the device in use afterwards.
+    const std::tuple<void*, bool, void*> events[] = {
         {a, false, nullptr},  // a removal while none is held
         {a, true, a},         // the first arrival wins
         {b, true, a},         // a later one is ignored
@@ -245,10 +242,9 @@ TEST(MfdDeviceChange, TheFirstDeviceWinsUntilItLeaves) {
         {b, true, b},         // and the next arrival wins
     };
     MFD::deviceHandle = nullptr;
-    for (const auto& e : events) {
-        MFD::onDeviceChange(e.device, e.added, nullptr);
-        EXPECT_EQ(MFD::deviceHandle.load(), e.held)
-            << e.device << (e.added ? " added" : " removed");
+    for (const auto& [device, added, held] : events) {
+        MFD::onDeviceChange(device, added, nullptr);
+        EXPECT_EQ(MFD::deviceHandle.load(), held) << device << (added ? " added" : " removed");
     }
     MFD::deviceHandle = nullptr;
 }

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 TEST(WideText, DecodesUtf8AndMarksWhatIsNot) {
-    const struct {
-        const char* text;
-        std::wstring wide;
-    } cases[] = {
+    const std::pair<const char*, std::wstring> cases[] = {
         {"", L""},
         {"IAS 120.0 kmph", L"IAS 120.0 kmph"},
         {"Vitesse \xC3\xA9lev\xC3\xA9"
@@ -33,12 +32,9 @@ TEST(WideText, DecodesUtf8AndMarksWhatIsNot) {
         {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
         {"\x80x\xFF", L"\uFFFDx\uFFFD"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(toWide(c.text), c.wide) << c.text;
+    for (const auto& [text, wide] : cases) {
+        EXPECT_EQ(toWide(text), wide) << text;
     }
-}
-
-TEST(WideText, NullIsEmpty) {
     EXPECT_EQ(toWide(nullptr), L"");
 }
 

@@ -3,20 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
+#include <utility>
 
 #include "display/flight_values.h"
 
 namespace {
 
-struct ConversionCase {
-    float value;
-    UnitCode from;
-    UnitCode to;
-    float expected;  // exact single-precision result
-};
-
 TEST(Units, ConversionsGiveTheDisplaysOwnFigures) {
-    const ConversionCase cases[] = {
+    // The value, its unit, the unit asked for, and the exact single-precision result.
+    const std::tuple<float, UnitCode, UnitCode, float> cases[] = {
         {100.0f, kUnitKmph, kUnitMps, 27.7777786f},
         {100.0f, kUnitKmph, kUnitKn, 53.9956818f},
         {100.0f, kUnitKmph, kUnitMph, 62.1118011f},  // 1.61 km to the mile
@@ -32,9 +28,9 @@ TEST(Units, ConversionsGiveTheDisplaysOwnFigures) {
         {1000.0f, kUnitM, kUnitKm, 1.0f},
         {-2.5f, kUnitKmph, kUnitMps, -0.694444418f},
     };
-    for (const ConversionCase& c : cases) {
-        EXPECT_EQ(convertUnit(c.value, c.from, c.to), c.expected)
-            << c.value << " from " << c.from << " to " << c.to;
+    for (const auto& [value, from, to, expected] : cases) {
+        EXPECT_EQ(convertUnit(value, from, to), expected)
+            << value << " from " << from << " to " << to;
     }
 }
 
@@ -60,16 +56,13 @@ TEST(Units, ImpossibleConversionsGiveMinusOne) {
 }
 
 TEST(Units, UnitTextsMatchExactly) {
-    const struct {
-        const char* text;
-        UnitCode code;
-    } cases[] = {
+    const std::pair<const char*, UnitCode> cases[] = {
         {"none", 0}, {"kmph", 1}, {"mps", 2},    {"dg", 3},     {"dgps", 4},  {"m", 5},
         {"km", 6},   {"kn", 7},   {"mph", 8},    {"ft", 9},     {"KMPH", -1}, {"km/h", -1},
         {"m ", -1},  {"", -1},    {nullptr, -1}, {"kmphx", -1},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(unitCodeOf(c.text), c.code) << (c.text ? c.text : "(null)");
+    for (const auto& [text, code] : cases) {
+        EXPECT_EQ(unitCodeOf(text), code) << (text ? text : "(null)");
     }
 }
 

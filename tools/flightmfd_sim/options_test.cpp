@@ -49,51 +49,35 @@ TEST(Options, CommandLines) {
     EXPECT_GT(online.onlineSpells[1].seconds, 1e9);
 
     EXPECT_EQ(parse({"--help"}, &options), ParseResult::kHelp);
-    for (std::vector<const char*> wrong :
-         std::vector<std::vector<const char*>>{{"--port"},
-                                               {"--port", "65536"},
-                                               {"--port", "-1"},
-                                               {"--port", "12x"},
-                                               {"--duration", "0"},
-                                               {"--duration", "x"},
-                                               {"--value", "30"},
-                                               {"--value", "3=1"},
-                                               {"--value", "300=1"},
-                                               {"--value", "ab=1"},
-                                               {"--values", "/nonexistent/values"},
-                                               {"--silent", "2"},
-                                               {"--silent", "2:"},
-                                               {"--silent", "2:0"},
-                                               {"--silent", "-1:3"},
-                                               {"--silent", "x:3"},
-                                               {"--silent", "2:3x"},
-                                               {"--online", "2"},
-                                               {"--speed", "1"}}) {
+    // An option with a wrong value, or without the one it needs (null).
+    const char* const wrongs[][2] = {
+        {"--port", nullptr}, {"--port", "65536"},          {"--port", "-1"},
+        {"--port", "12x"},   {"--duration", "0"},          {"--duration", "x"},
+        {"--value", "30"},   {"--value", "3=1"},           {"--value", "300=1"},
+        {"--value", "ab=1"}, {"--values", "/nonexistent"}, {"--silent", "2"},
+        {"--silent", "2:"},  {"--silent", "2:0"},          {"--silent", "-1:3"},
+        {"--silent", "x:3"}, {"--silent", "2:3x"},         {"--online", "2"},
+        {"--speed", "1"},
+    };
+    for (const auto& wrong : wrongs) {
         SimulatorOptions unused;
-        EXPECT_EQ(parse(wrong, &unused), ParseResult::kError) << wrong[0];
+        EXPECT_EQ(parse({wrong, wrong + (wrong[1] ? 2 : 1)}, &unused), ParseResult::kError)
+            << wrong[0];
     }
 }
 
 TEST(Options, ValuesFile) {
     std::string path = ::testing::TempDir() + "flightmfd_sim_values.txt";
-    {
-        std::ofstream file(path);
-        file << "# aircraft and speed\n"
-             << "22 Stand-in  plane\r\n"
-             << "\n"
-             << "30\t250.5\n"
-             << "98\n";
-    }
+    std::ofstream(path) << "# aircraft and speed\n"
+                           "22 Stand-in  plane\r\n\n"
+                           "30\t250.5\n98\n";
     SimulatorOptions options;
     ASSERT_EQ(parse({"--values", path.c_str()}, &options), ParseResult::kRun);
     EXPECT_TRUE(options.fixedMode);
     EXPECT_EQ(options.fixedValues,
               (std::map<int, std::string>{{22, "Stand-in  plane"}, {30, "250.5"}, {98, ""}}));
 
-    {
-        std::ofstream file(path);
-        file << "30 1\nspeed 2\n";
-    }
+    std::ofstream(path) << "30 1\nspeed 2\n";
     SimulatorOptions bad;
     EXPECT_EQ(parse({"--values", path.c_str()}, &bad), ParseResult::kError);
     std::remove(path.c_str());

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "display/flight_values.h"
@@ -117,13 +119,10 @@ TEST(FlightmfdSim, FixedModeAnswersOnlyTheGivenCodesWithTheirText) {
 
 TEST(FlightmfdSim, SpellsCountFromTheFirstQuery) {
     const std::vector<Spell> spells = {{2, 3}, {10, 0.5}};
-    const struct {
-        double sinceFirstQuery;
-        bool silent;
-    } cases[] = {{0, false}, {1.99, false}, {2, true},  {4.99, true},
-                 {5, false}, {9.99, false}, {10, true}, {10.5, false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(inSpell(spells, c.sinceFirstQuery), c.silent) << c.sinceFirstQuery;
+    const std::pair<double, bool> cases[] = {{0, false}, {1.99, false}, {2, true},  {4.99, true},
+                                             {5, false}, {9.99, false}, {10, true}, {10.5, false}};
+    for (const auto& [sinceFirstQuery, silent] : cases) {
+        EXPECT_EQ(inSpell(spells, sinceFirstQuery), silent) << sinceFirstQuery;
     }
     EXPECT_FALSE(inSpell({}, 0));
 }
@@ -157,29 +156,24 @@ TEST(UdpEndpoint, SendsOnlyToThisMachineAndRepliesOnlyToASender) {
     EXPECT_EQ(endpoint.receive(query, sizeof query, kGenerousMs).length, 5);
 }
 
-struct Range {
-    int code;
-    double lowest;
-    double highest;
-};
-
 TEST(FlightModel, ValuesStayPlausibleThroughTheLoopAndRepeat) {
-    const Range kRanges[] = {
+    // Each code with the lowest and the highest value it may take.
+    const std::tuple<int, double, double> kRanges[] = {
         {30, 0, 400},  {32, -30, 30}, {34, -2, 2},  {36, -1, 1},   {38, -10, 10},
         {40, 0, 2000}, {42, 0, 360},  {44, 0, 360}, {46, -45, 45}, {48, -15, 15},
         {50, 0, 100},  {80, 0, 110},  {82, 0, 1},   {84, -1, 1},   {86, -1, 1},
         {88, -1, 1},   {92, 0, 100},  {94, -1, 1},  {96, -1, 1},   {98, -1, 1},
     };
-    for (const Range& range : kRanges) {
+    for (const auto& [code, lowest, highest] : kRanges) {
         for (double t = 0; t < kFlightLoopSeconds; t += 0.25) {
             std::string text;
             std::string again;
-            ASSERT_TRUE(flightValue(range.code, t, &text)) << range.code;
-            ASSERT_TRUE(flightValue(range.code, t + kFlightLoopSeconds, &again));
+            ASSERT_TRUE(flightValue(code, t, &text)) << code;
+            ASSERT_TRUE(flightValue(code, t + kFlightLoopSeconds, &again));
             double value = std::strtod(text.c_str(), nullptr);
-            EXPECT_TRUE(value >= range.lowest && value <= range.highest)
-                << "code " << range.code << " at " << t << " s: " << text;
-            EXPECT_EQ(text, again) << "code " << range.code << " at " << t << " s";
+            EXPECT_TRUE(value >= lowest && value <= highest)
+                << "code " << code << " at " << t << " s: " << text;
+            EXPECT_EQ(text, again) << "code " << code << " at " << t << " s";
         }
     }
 }

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/sockets.h"
@@ -11,11 +12,10 @@
 
 namespace {
 
-Analysis analyseFile(const std::string& name) {
+Analysis analyseFile(const std::string& path) {
     ConfigSource source;
     std::string error;
-    EXPECT_TRUE(readConfigSource(std::string(PREVIEW_TESTDATA) + "/" + name, &source, &error))
-        << error;
+    EXPECT_TRUE(readConfigSource(path, &source, &error)) << error;
     return analyseSource(source);
 }
 
@@ -37,7 +37,8 @@ void PrintTo(const BrokenFile& file, std::ostream* os) {
 class BrokenConfiguration : public ::testing::TestWithParam<BrokenFile> {};
 
 TEST_P(BrokenConfiguration, FindsEachProblemOnItsLine) {
-    const Analysis analysis = analyseFile(GetParam().name);
+    const Analysis analysis =
+        analyseFile(std::string(PREVIEW_TESTDATA) + "/" + GetParam().name + ".xml");
     ASSERT_EQ(analysis.state, Analysis::State::kRead);
     const Findings& expected = GetParam().expected;
     ASSERT_EQ(analysis.findings.size(), expected.size());
@@ -48,11 +49,26 @@ TEST_P(BrokenConfiguration, FindsEachProblemOnItsLine) {
     }
 }
 
-const char kNameHint[] = "? (names match exactly, letter case and blanks included)";
-const char kUnits[] = "none, kmph, mps, dg, dgps, m, km, kn, mph, ft";
-const char kAddressHint[] =
-    " is not an IPv4 address such as 127.0.0.1 (four numbers from 0 to 255, dots between; not a "
-    "name)";
+std::string unknownName(const std::string& name, const std::string& guess) {
+    return "unknown value name \"" + name + "\": the line shows no value; did you mean \"" + guess +
+           "\"? (names match exactly, letter case and blanks included)";
+}
+std::string notShownIn(const std::string& name, const std::string& unit, const char* units) {
+    return name + " cannot be shown in \"" + unit +
+           "\": the line would show -1.0; it can be shown in " + units;
+}
+std::string badPort(const std::string& text, int programPort) {
+    return "port \"" + text + "\" is not a number from 1 to 65535: the program would use " +
+           std::to_string(programPort);
+}
+const char kAnotherHost[] =
+    "another <il2host> (the first is on line 3): what it gives replaces the earlier values";
+const std::string kUnitList = "; units are none, kmph, mps, dg, dgps, m, km, kn, mph, ft";
+std::string notAnAddress(const std::string& address) {
+    return "ipAddress \"" + address +
+           "\" is not an IPv4 address such as 127.0.0.1 (four numbers from 0 to 255, dots "
+           "between; not a name)";
+}
 const int kHostNotFound = platform::systemSockets().hostNotFoundError();
 std::string stops(const std::string& message) {
     return ": the program stops at start-up with \"" + message + "\"";
@@ -64,72 +80,50 @@ const std::string kNoHost =
 INSTANTIATE_TEST_SUITE_P(
     Files, BrokenConfiguration,
     ::testing::Values(
-        BrokenFile{"names.xml",
-                   {{5, std::string("unknown value name \"Altimeter\": the line shows no value; "
-                                    "did you mean \"altimeter\"") +
-                            kNameHint},
-                    {6, std::string("unknown value name \"altimeter \": the line shows no value; "
-                                    "did you mean \"altimeter\"") +
-                            kNameHint},
+        BrokenFile{"names",
+                   {{5, unknownName("Altimeter", "altimeter")},
+                    {6, unknownName("altimeter ", "altimeter")},
                     {7,
                      "value \"fuel\" comes from the simulator but cannot be shown: the line "
                      "shows no value"},
-                    {8, std::string("unknown value name \"speed\": the line shows no value; did "
-                                    "you mean \"speedometer_indicated\"") +
-                            kNameHint},
+                    {8, unknownName("speed", "speedometer_indicated")},
                     {9, "<line> has no value name: it shows only its prefix"},
                     {10,
                      "unknown value name \"qnh\": the line shows no value; value names are "
                      "plane, speedometer_indicated, variometer, slip, turn, altimeter, flaps, "
                      "aileron, propPitch, aileronTrim, elevatorTrim, rudderTrim"}}},
-        BrokenFile{"units.xml",
-                   {{5, "unknown unit \"KMPH\": the line would show -1.0; did you mean \"kmph\"?"},
-                    {6,
-                     "speedometer_indicated cannot be shown in \"km\": the line would show "
-                     "-1.0; it can be shown in kmph, mps, kn, mph"},
-                    {7,
-                     "altimeter cannot be shown in \"none\": the line would show -1.0; it can "
-                     "be shown in m, km, ft"},
-                    {8,
-                     "slip cannot be shown in \"dgps\": the line would show -1.0; it can be "
-                     "shown in dg"},
-                    {9, std::string("unknown unit \"fpm\": the line would show -1.00; units are ") +
-                            kUnits},
-                    {10, std::string("unknown unit \"rate\": the value shows without a unit "
-                                     "label; units are ") +
-                             kUnits}}},
-        BrokenFile{"plane.xml",
+        BrokenFile{
+            "units",
+            {{5, "unknown unit \"KMPH\": the line would show -1.0; did you mean \"kmph\"?"},
+             {6, notShownIn("speedometer_indicated", "km", "kmph, mps, kn, mph")},
+             {7, notShownIn("altimeter", "none", "m, km, ft")},
+             {8, notShownIn("slip", "dgps", "dg")},
+             {9, "unknown unit \"fpm\": the line would show -1.00" + kUnitList},
+             {10, "unknown unit \"rate\": the value shows without a unit label" + kUnitList}}},
+        BrokenFile{"plane",
                    {{4, "a \"plane\" line never shows its suffix \"aircraft\""},
                     {5,
                      "a \"plane\" line shows the aircraft's name: its unit \"kmph\" is not "
                      "used"}}},
-        BrokenFile{"no_host.xml", {{2, kNoHost, true}}},
-        BrokenFile{"bad_host.xml",
-                   {{3, std::string("ipAddress \"127.0.0\"") + kAddressHint},
-                    {3,
-                     "port \"20010x\" is not a number from 1 to 65535: the program would use "
-                     "20010"},
-                    {5,
-                     "another <il2host> (the first is on line 3): what it gives replaces the "
-                     "earlier values"},
-                    {5,
-                     "port \"70000\" is not a number from 1 to 65535: the program would use "
-                     "4464"},
-                    {6,
-                     "another <il2host> (the first is on line 3): what it gives replaces the "
-                     "earlier values"},
-                    {6,
-                     std::string("ipAddress \"192.168.100.200.1\"") + kAddressHint +
-                         stops(addressTooLongMessage("192.168.100.200.1")),
-                     true}}},
-        BrokenFile{"host_without_port.xml",
+        BrokenFile{"no_host", {{2, kNoHost, true}}},
+        BrokenFile{
+            "bad_host",
+            {{3, notAnAddress("127.0.0")},
+             {3, badPort("20010x", 20010)},
+             {5, kAnotherHost},
+             {5, badPort("70000", 4464)},
+             {6, kAnotherHost},
+             {6,
+              notAnAddress("192.168.100.200.1") + stops(addressTooLongMessage("192.168.100.200.1")),
+              true}}},
+        BrokenFile{"host_without_port",
                    {{3, "<il2host> gives no port" + stops(noPortMessage()), true}}},
-        BrokenFile{"host_without_address.xml",
+        BrokenFile{"host_without_address",
                    {{3,
                      "<il2host> gives no ipAddress, the simulator's address" +
                          stops(cannotResolveMessage("", kHostNotFound)),
                      true}}},
-        BrokenFile{"ignored.xml",
+        BrokenFile{"ignored",
                    {{2, "attribute \"version\" of <flightmfd> is ignored"},
                     {3, "attribute \"Port\" of <il2host> is ignored; did you mean \"port\"?"},
                     {3, "text \"local\" inside <il2host> is ignored"},
@@ -142,25 +136,16 @@ INSTANTIATE_TEST_SUITE_P(
                      "<b> inside <line> is ignored, with its text, which is not part of the "
                      "value name"},
                     {11, "text \"altimeter\" outside any <line> is ignored"}}},
-        BrokenFile{"root_is_line.xml",
+        BrokenFile{"root_is_line",
                    {{1,
                      "the root element <line> is not read as one: only the elements inside "
                      "the root are"},
                     {1, kNoHost, true},
                     {1, "no <line> elements: the display would stay empty"}}}),
-    [](const ::testing::TestParamInfo<BrokenFile>& info) {
-        std::string name = info.param.name;
-        for (char& c : name) {
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return name;
-    });
+    [](const ::testing::TestParamInfo<BrokenFile>& info) { return std::string(info.param.name); });
 
 TEST(Analysis, SoundFileHasNoFindingsAndKeepsTheProgramsReading) {
-    ConfigSource source;
-    std::string error;
-    ASSERT_TRUE(readConfigSource(SAMPLE_CONFIG, &source, &error)) << error;
-    const Analysis analysis = analyseSource(source);
+    const Analysis analysis = analyseFile(SAMPLE_CONFIG);
     EXPECT_TRUE(analysis.findings.empty());
     EXPECT_EQ(analysis.address, "127.0.0.1");
     EXPECT_EQ(analysis.port, 20010);
@@ -181,71 +166,54 @@ TEST(Analysis, ValueNameWithNestedElementJoinsItsPiecesAsTheProgramDoes) {
 }
 
 TEST(Analysis, PortsThatTheProgramWouldReadAsAnotherNumber) {
-    struct Case {
-        const char* port;
-        int programPort;  // -1: sound, no finding
-    };
-    const Case cases[] = {
+    // The port's text and the number that the program reads in it; -1: sound, no finding.
+    const std::pair<const char*, int> cases[] = {
         {"20010", -1}, {" 20010 ", -1}, {"65535", -1}, {"1", -1}, {"0", 0},
         {"-1", 65535}, {"65536", 0},    {"abc", 0},    {"", 0},   {"2001O", 2001},
     };
-    for (const Case& c : cases) {
+    for (const auto& [port, programPort] : cases) {
         const Analysis analysis =
-            analyseText(std::string("<c>\n<il2host ipAddress=\"127.0.0.1\" port=\"") + c.port +
+            analyseText(std::string("<c>\n<il2host ipAddress=\"127.0.0.1\" port=\"") + port +
                         "\"/>\n<line>altimeter</line>\n</c>");
-        if (c.programPort < 0) {
-            EXPECT_TRUE(analysis.findings.empty()) << c.port;
+        if (programPort < 0) {
+            EXPECT_TRUE(analysis.findings.empty()) << port;
             continue;
         }
-        ASSERT_EQ(analysis.findings.size(), 1u) << c.port;
+        ASSERT_EQ(analysis.findings.size(), 1u) << port;
         EXPECT_EQ(analysis.findings[0].line, 2);
-        EXPECT_EQ(analysis.findings[0].message,
-                  "port \"" + std::string(c.port) +
-                      "\" is not a number from 1 to 65535: the program would use " +
-                      std::to_string(c.programPort));
-        EXPECT_EQ(analysis.port, c.programPort) << c.port;
+        EXPECT_EQ(analysis.findings[0].message, badPort(port, programPort));
+        EXPECT_EQ(analysis.port, programPort) << port;
     }
 }
 
 TEST(Analysis, AnAddressFindingStopsTheProgramOnlyWhenTheProgramKeepsThatAddress) {
-    const struct {
-        const char* hosts;
-        const char* address;  // the one found wrong
-        bool stops;
-        bool tooLong = false;  // the program stops on its length, before it reads it
-    } cases[] = {
-        {"<il2host ipAddress=\"localhost\" port=\"1\"/>", "localhost", true},
-        {"<il2host ipAddress=\"127.0.0.1 \" port=\"1\"/>", "127.0.0.1 ", true},
+    // The hosts, the address found wrong, whether the program stops, and whether
+    // it stops on the address's length, before it reads it.
+    const std::tuple<const char*, const char*, bool, bool> cases[] = {
+        {"<il2host ipAddress=\"localhost\" port=\"1\"/>", "localhost", true, false},
+        {"<il2host ipAddress=\"127.0.0.1 \" port=\"1\"/>", "127.0.0.1 ", true, false},
         {"<il2host ipAddress=\"localhost\" port=\"1\"/><il2host ipAddress=\"127.0.0.1\"/>",
-         "localhost", false},
+         "localhost", false, false},
         {"<il2host ipAddress=\"127.0.0.1\" port=\"1\"/><il2host ipAddress=\"localhost\"/>",
-         "localhost", true},
+         "localhost", true, false},
         {"<il2host ipAddress=\"127.000.000.0001\" port=\"1\"/>", "127.000.000.0001", true, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [hosts, address, stopsProgram, tooLong] : cases) {
         const Analysis analysis =
-            analyseText(std::string("<c>") + c.hosts + "<line>altimeter</line></c>");
-        const std::string found = "ipAddress \"" + std::string(c.address) + "\"" + kAddressHint;
-        const std::string stop = stops(c.tooLong ? addressTooLongMessage(c.address)
-                                                 : cannotResolveMessage(c.address, kHostNotFound));
+            analyseText(std::string("<c>") + hosts + "<line>altimeter</line></c>");
+        const std::string found = notAnAddress(address);
+        const std::string stop = stops(tooLong ? addressTooLongMessage(address)
+                                               : cannotResolveMessage(address, kHostNotFound));
         size_t matching = 0;
         for (const Finding& finding : analysis.findings) {
             if (finding.message.rfind("ipAddress", 0) == 0) {
                 ++matching;
-                EXPECT_EQ(finding.message, c.stops ? found + stop : found) << c.hosts;
-                EXPECT_EQ(finding.stops, c.stops) << c.hosts;
+                EXPECT_EQ(finding.message, stopsProgram ? found + stop : found) << hosts;
+                EXPECT_EQ(finding.stops, stopsProgram) << hosts;
             }
         }
-        EXPECT_EQ(matching, 1u) << c.hosts;
+        EXPECT_EQ(matching, 1u) << hosts;
     }
-}
-
-// The position of a mismatched tag is checked through the whole preview.
-TEST(Analysis, MalformedDocumentGivesExpatsTextAndPosition) {
-    const Analysis empty = analyseFile("empty.xml");
-    EXPECT_EQ(empty.state, Analysis::State::kMalformed);
-    EXPECT_EQ(empty.parseError, "no element found");
-    EXPECT_EQ(empty.errorLine, 1);
 }
 
 // Lines of exactly 50 bytes, so that byte kConfigReadLimit (the first the
@@ -264,7 +232,14 @@ std::string documentOfLines(int lineCount) {
 }
 
 TEST(Analysis, LongDocumentIsReadOnlyAsFarAsTheProgramReadsIt) {
-    const std::string text = documentOfLines(250);
+    std::string text = documentOfLines(200);
+    text.pop_back();  // exactly the read limit, the last line without its line feed: whole
+    ASSERT_EQ(text.size(), static_cast<size_t>(kConfigReadLimit));
+    const Analysis whole = analyseText(text);
+    EXPECT_TRUE(whole.findings.empty());
+    EXPECT_EQ(whole.tokens.size(), 197u);
+
+    text = documentOfLines(250);
     ASSERT_EQ(text.size(), 12500u);
     const Analysis analysis = analyseText(text);
     ASSERT_EQ(analysis.state, Analysis::State::kRead);
@@ -276,16 +251,6 @@ TEST(Analysis, LongDocumentIsReadOnlyAsFarAsTheProgramReadsIt) {
                   ", up to column 50 of this line, and ignores the rest");
     // Lines 3 to 200 hold the <line> elements that the program sees.
     EXPECT_EQ(analysis.tokens.size(), 198u);
-}
-
-TEST(Analysis, DocumentOfExactlyTheReadLimitIsWhole) {
-    std::string text = documentOfLines(200);
-    text.pop_back();  // the last line without its line feed
-    ASSERT_EQ(text.size(), static_cast<size_t>(kConfigReadLimit));
-    const Analysis analysis = analyseText(text);
-    ASSERT_EQ(analysis.state, Analysis::State::kRead);
-    EXPECT_TRUE(analysis.findings.empty());
-    EXPECT_EQ(analysis.tokens.size(), 197u);
 }
 
 }  // namespace

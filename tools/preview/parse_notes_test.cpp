@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "tools/preview/analysis.h"
 
@@ -34,12 +35,8 @@ TEST(ParseNotes, SayWhatToMendWhereExpatsWordsDoNot) {
         std::string("the file is saved as UTF-16 (\"Unicode\" in Notepad), but its first line "
                     "says encoding=\"UTF-8\". ") +
             kSave + "."};
-    const struct {
-        const char* label;
-        std::string text;
-        std::string error;  // expat's text
-        ParseNote note;
-    } cases[] = {
+    // What is wrong, the file, expat's text, and the note.
+    const std::tuple<const char*, std::string, std::string, ParseNote> cases[] = {
         // The first byte that is not UTF-8 is found past a character that is.
         {"saved as ANSI, no encoding declared",
          "<?xml version=\"1.0\"?>\n<c>\n<!-- caf\xC3\xA9 -->" + kHost +
@@ -85,13 +82,13 @@ TEST(ParseNotes, SayWhatToMendWhereExpatsWordsDoNot) {
          "not well-formed (invalid token)",
          {}},
     };
-    for (const auto& c : cases) {
-        const Analysis analysis = analyseText(c.text);
-        ASSERT_EQ(analysis.state, Analysis::State::kMalformed) << c.label;
-        EXPECT_EQ(analysis.parseError, c.error) << c.label;
-        EXPECT_EQ(analysis.parseNote.line, c.note.line) << c.label;
-        EXPECT_EQ(analysis.parseNote.column, c.note.column) << c.label;
-        EXPECT_EQ(analysis.parseNote.message, c.note.message) << c.label;
+    for (const auto& [label, text, error, note] : cases) {
+        const Analysis analysis = analyseText(text);
+        ASSERT_EQ(analysis.state, Analysis::State::kMalformed) << label;
+        EXPECT_EQ(analysis.parseError, error) << label;
+        EXPECT_EQ(analysis.parseNote.line, note.line) << label;
+        EXPECT_EQ(analysis.parseNote.column, note.column) << label;
+        EXPECT_EQ(analysis.parseNote.message, note.message) << label;
     }
 }
 
@@ -99,22 +96,18 @@ TEST(ParseNotes, UnicodeFilesThatSayWhatTheyAreStillWork) {
     const std::string body =
         "<c>\n" + kHost + "<line prefix=\"H\xC3\xB6he\">altimeter</line>\n</c>\n";
     const std::string ascii = "<c>\n" + kHost + "<line prefix=\"Hoehe\">altimeter</line>\n</c>\n";
-    const struct {
-        const char* label;
-        std::string text;
-        const char* prefix;
-        int32_t line;
-    } cases[] = {
+    // The encoding, the file, and its one line's prefix and file line as read.
+    const std::tuple<const char*, std::string, const char*, int32_t> cases[] = {
         {"UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + body, "H\xC3\xB6he", 4},
         {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + body, "H\xC3\xB6he", 3},
         {"UTF-16", utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + ascii), "Hoehe", 4},
     };
-    for (const auto& c : cases) {
-        const Analysis analysis = analyseText(c.text);
-        ASSERT_EQ(analysis.state, Analysis::State::kRead) << c.label << ": " << analysis.parseError;
-        ASSERT_EQ(analysis.tokens.size(), 1u) << c.label;
-        EXPECT_STREQ(analysis.tokens[0].prefix, c.prefix) << c.label;
-        EXPECT_EQ(analysis.tokenLines[0], c.line) << c.label;
+    for (const auto& [label, text, prefix, line] : cases) {
+        const Analysis analysis = analyseText(text);
+        ASSERT_EQ(analysis.state, Analysis::State::kRead) << label << ": " << analysis.parseError;
+        ASSERT_EQ(analysis.tokens.size(), 1u) << label;
+        EXPECT_STREQ(analysis.tokens[0].prefix, prefix) << label;
+        EXPECT_EQ(analysis.tokenLines[0], line) << label;
     }
 }
 

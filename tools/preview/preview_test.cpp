@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -14,9 +15,11 @@ struct PreviewRun {
     std::string err;
 };
 
-PreviewRun preview(const std::string& path) {
+PreviewRun preview(const std::string& path,
+                   PreviewOptions::Values values = PreviewOptions::Values::kSample) {
     PreviewOptions options;
     options.configPath = path;
+    options.values = values;
     PreviewRun run;
     run.status = runPreview(options, &run.out, &run.err);
     return run;
@@ -33,12 +36,7 @@ std::string summary(const std::string& out) {
 }
 
 TEST(Preview, ExitStatusAndSummaryTellSoundFromBrokenFromUnreadable) {
-    struct Case {
-        std::string path;
-        int status;
-        std::string summary = "";
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, int, std::string> cases[] = {
         {SAMPLE_CONFIG, kExitSound, "No problems: " + std::string(SAMPLE_CONFIG) + " is ready."},
         {testFile("names.xml"), kExitProblems, "6 problems:"},
         {testFile("units.xml"), kExitProblems, "6 problems:"},
@@ -47,15 +45,15 @@ TEST(Preview, ExitStatusAndSummaryTellSoundFromBrokenFromUnreadable) {
         {testFile("no_host.xml"), kExitProblems, "1 problem, which stops the program at start-up:"},
         {testFile("bad_host.xml"), kExitProblems,
          "6 problems, 1 of which stops the program at start-up:"},
-        {testFile("malformed.xml"), kExitUnreadable},
-        {testFile("empty.xml"), kExitUnreadable},
-        {testFile("no_such_file.xml"), kExitUnreadable},
-        {PREVIEW_TESTDATA, kExitUnreadable},  // a folder: opens, but cannot be read
+        {testFile("malformed.xml"), kExitUnreadable, ""},
+        {testFile("empty.xml"), kExitUnreadable, ""},
+        {testFile("no_such_file.xml"), kExitUnreadable, ""},
+        {PREVIEW_TESTDATA, kExitUnreadable, ""},  // a folder: opens, but cannot be read
     };
-    for (const Case& c : cases) {
-        const PreviewRun run = preview(c.path);
-        EXPECT_EQ(run.status, c.status) << c.path;
-        EXPECT_EQ(summary(run.out), c.summary) << c.path;
+    for (const auto& [path, status, expectedSummary] : cases) {
+        const PreviewRun run = preview(path);
+        EXPECT_EQ(run.status, status) << path;
+        EXPECT_EQ(summary(run.out), expectedSummary) << path;
     }
 }
 
@@ -103,16 +101,13 @@ TEST(Preview, UnreadableFilesSayWhyOnStandardError) {
 }
 
 TEST(Preview, SimFromAConfigurationThatNamesAnotherMachineKeepsTheSamples) {
-    PreviewOptions options;
-    options.configPath = testFile("bad_host.xml");
-    options.values = PreviewOptions::Values::kSimFromConfig;
-    std::string out;
-    std::string err;
-    EXPECT_EQ(runPreview(options, &out, &err), kExitProblems);
-    EXPECT_NE(out.find("Values: samples; --sim asks only 127.0.0.1:PORT, and il2host gives "
-                       "127.0.0:4464\n"),
+    const PreviewRun run =
+        preview(testFile("bad_host.xml"), PreviewOptions::Values::kSimFromConfig);
+    EXPECT_EQ(run.status, kExitProblems);
+    EXPECT_NE(run.out.find("Values: samples; --sim asks only 127.0.0.1:PORT, and il2host gives "
+                           "127.0.0:4464\n"),
               std::string::npos)
-        << out;
+        << run.out;
 }
 
 struct OptionsCase {
@@ -146,10 +141,7 @@ TEST(PreviewOptions, CommandLines) {
         std::string error;
         const OptionsResult result =
             parsePreviewOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
-        std::string shown;
-        for (const char* argument : c.arguments) {
-            shown += std::string(argument) + " ";
-        }
+        const std::string shown = testing::PrintToString(c.arguments);
         ASSERT_EQ(result, c.result) << shown;
         if (result == OptionsResult::kError) {
             EXPECT_FALSE(error.empty()) << shown;

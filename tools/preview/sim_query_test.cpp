@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "display/flight_values.h"
@@ -54,23 +55,6 @@ TEST(SimQuery, EveryQueryOfTheProgramIsAnsweredByTheFlight) {
     EXPECT_STREQ(data.plane, "Stand-in-Plane");
 }
 
-TEST(SimQuery, AnswersGoThroughTheProgramsParserAndTheRestStaysAsNew) {
-    SimulatorOptions options;
-    options.fixedMode = true;
-    options.fixedValues = {{22, "Yak-9"}, {30, "300.5"}, {40, "1000"}};
-    StandInSimulator simulator{options};
-    IL2Data data;
-    SimAnswers answers;
-    std::string error;
-    // Only three of the codes are answered, so this waits the whole second.
-    ASSERT_TRUE(askSimulator(simulator.port(), 1000, &data, &answers, &error)) << error;
-    EXPECT_EQ(answers.answered, 3);
-    EXPECT_STREQ(data.plane, "Yak-9");
-    EXPECT_EQ(data.speedometer_indicated, 300.5f);
-    EXPECT_EQ(data.altimeter, 1000.0f);
-    EXPECT_EQ(data.variometer, 0.0f);
-}
-
 // Only what the program itself would take counts: an answer of at least
 // its code and separator and at most its buffer, from the simulator's own port.
 TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {
@@ -98,20 +82,21 @@ TEST(SimQuery, OnlyWhatTheProgramTakesCountsAsAnAnswer) {
     EXPECT_TRUE(UdpEndpoint(previewPort).isOpen()) << "the preview's socket is left open";
     EXPECT_EQ(answers.answered, 2);
     EXPECT_EQ(std::string(data.plane), std::string(1019, 'N'));
-    EXPECT_EQ(answers.unanswered & (valueBit(*flightValueNamed("speedometer_indicated")) |
-                                    valueBit(*flightValueNamed("altimeter")) |
-                                    valueBit(*flightValueNamed("variometer"))),
-              valueBit(*flightValueNamed("speedometer_indicated")) |
-                  valueBit(*flightValueNamed("altimeter")));
+    const auto bit = [](const char* name) { return valueBit(*flightValueNamed(name)); };
+    EXPECT_EQ(
+        answers.unanswered & (bit("speedometer_indicated") | bit("altimeter") | bit("variometer")),
+        bit("speedometer_indicated") | bit("altimeter"));
     EXPECT_EQ(data.variometer, 2.0f);
     EXPECT_EQ(data.altimeter, 0.0f);
 }
 
-// The sample's preview with the values of the simulator on `port`.
-int previewSample(uint16_t port, std::string* out) {
+// The preview of `path` with the values of the simulator on `port` of
+// 127.0.0.1, or with port 0 of the one that the file names.
+int previewAsking(uint16_t port, std::string* out, const std::string& path = SAMPLE_CONFIG) {
     PreviewOptions options;
-    options.configPath = SAMPLE_CONFIG;
-    options.values = PreviewOptions::Values::kSimAtPort;
+    options.configPath = path;
+    options.values =
+        port == 0 ? PreviewOptions::Values::kSimFromConfig : PreviewOptions::Values::kSimAtPort;
     options.simPort = port;
     std::string err;
     return runPreview(options, out, &err);
@@ -124,11 +109,8 @@ TEST(SimQuery, PreviewTellsAnswersFromAClosedPortFromASilentListener) {
     UdpEndpoint silent(0);
     const uint16_t closed = UdpEndpoint(0).port();
     const auto at = [](uint16_t port) { return "127.0.0.1:" + std::to_string(port); };
-    const struct {
-        uint16_t port;
-        std::vector<std::string> said;
-        const char* notSaid;
-    } cases[] = {
+    // The port asked, what the preview says, and what it does not.
+    const std::tuple<uint16_t, std::vector<std::string>, const char*> cases[] = {
         {standIn.port(),
          {"Values: from " + at(standIn.port()) + " (21 of 21 queries answered)\n",
           "  line  8 | Stand-in-Plane |\n", "\nNo problems: "},
@@ -144,13 +126,13 @@ TEST(SimQuery, PreviewTellsAnswersFromAClosedPortFromASilentListener) {
           "IPS line"},
          "nothing listens"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [port, said, notSaid] : cases) {
         std::string out;
-        EXPECT_EQ(previewSample(c.port, &out), kExitSound) << out;
-        for (const std::string& text : c.said) {
+        EXPECT_EQ(previewAsking(port, &out), kExitSound) << out;
+        for (const std::string& text : said) {
             EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
         }
-        EXPECT_EQ(out.find(c.notSaid), std::string::npos) << out;
+        EXPECT_EQ(out.find(notSaid), std::string::npos) << out;
     }
 }
 
@@ -164,16 +146,12 @@ TEST(SimQuery, PreviewAsksThisComputerForAnyAddress) {
         ("flightmfd-any-address-" + std::to_string(platform::currentProcessId()) + ".xml");
     std::ofstream(config) << "<c><il2host ipAddress=\"0.0.0.0\" port=\"" << port
                           << "\"/><line>plane</line></c>";
-    PreviewOptions options;
-    options.configPath = config.string();
-    options.values = PreviewOptions::Values::kSimFromConfig;
     std::string out;
-    std::string err;
-    runPreview(options, &out, &err);
+    previewAsking(0, &out, config.string());
     std::filesystem::remove(config);
     EXPECT_NE(out.find("Values: from 127.0.0.1:" + port + " (21 of 21 queries answered)\n"),
               std::string::npos)
-        << out << err;
+        << out;
 }
 
 // As in online play: the plane's name and the controls answer, the instrument
@@ -184,7 +162,7 @@ TEST(SimQuery, PreviewNamesTheValuesThatWentUnansweredAndTheLinesThatShowThem) {
     online.onlineSpells = {{0, 1e9}};
     StandInSimulator simulator{online};
     std::string out;
-    EXPECT_EQ(previewSample(simulator.port(), &out), kExitSound) << out;
+    EXPECT_EQ(previewAsking(simulator.port(), &out), kExitSound) << out;
     const std::string header =
         "Values: from 127.0.0.1:" + std::to_string(simulator.port()) +
         " (10 of 21 queries answered)\n"

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+#include <vector>
+
 namespace {
 
 TEST(Wording, QuotedShowsBlanksAndControlCharacters) {
@@ -14,12 +18,7 @@ TEST(Wording, LikelyName) {
     const std::vector<std::string> names = {"plane",   "speedometer_indicated", "altimeter",
                                             "aileron", "aileronTrim",           "elevatorTrim"};
     const std::vector<std::string> units = {"none", "kmph", "mps", "m", "km", "kn", "mph", "ft"};
-    struct Case {
-        const char* given;
-        const std::vector<std::string>* candidates;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const std::vector<std::string>*, const char*> cases[] = {
         {"Altimeter", &names, "altimeter"},
         {"altimeter ", &names, "altimeter"},
         {"\taltimeter", &names, "altimeter"},
@@ -34,8 +33,8 @@ TEST(Wording, LikelyName) {
         {"kmh", &units, "kmph"},
         {"x", &units, ""},  // one letter from "m", but that would change all of it
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(likelyName(c.given, *c.candidates), c.expected) << quoted(c.given);
+    for (const auto& [given, candidates, expected] : cases) {
+        EXPECT_EQ(likelyName(given, *candidates), expected) << quoted(given);
     }
 }
 

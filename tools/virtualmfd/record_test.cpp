@@ -4,24 +4,21 @@
 
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
-#include "platform/thread.h"
 #include "platform/utf8.h"
+#include "tests/support/files.h"
 #include "tools/virtualmfd/record_reader.h"
 
 namespace virtualmfd {
 namespace {
 
 TEST(Record, TextsAreQuotedAndEscaped) {
-    const struct {
-        std::wstring text;
-        std::string quoted;
-    } cases[] = {
+    const std::pair<std::wstring, std::string> cases[] = {
         {L"IAS 120.0 kmph", "\"IAS 120.0 kmph\""},
         {L"", "\"\""},
         {L"say \"hi\" \\ bye", "\"say \\\"hi\\\" \\\\ bye\""},
@@ -29,8 +26,8 @@ TEST(Record, TextsAreQuotedAndEscaped) {
         {std::wstring(L"nul\0in", 6), "\"nul\\x00in\""},
         {L"\u00E9t\u00E9 \u2191 \U0001F6E9", "\"\xC3\xA9t\xC3\xA9 \xE2\x86\x91 \xF0\x9F\x9B\xA9\""},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(quoted(c.text.data(), c.text.size()), c.quoted);
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(quoted(text.data(), text.size()), expected);
     }
     EXPECT_EQ(quoted(L"PAGE00"), "\"PAGE00\"");
     EXPECT_EQ(quoted(nullptr), "\"\"");
@@ -46,12 +43,6 @@ TEST(Record, TimesShowAsMillisecondsWithThreeDecimals) {
     EXPECT_EQ(timeText(steady_clock::time_point(microseconds(40000))), "40.000");
 }
 
-TEST(Record, HandlesShowAsHex) {
-    EXPECT_EQ(handleText(nullptr), "0x0");
-    EXPECT_EQ(handleText(reinterpret_cast<void*>(uintptr_t{1})), "0x1");
-    EXPECT_EQ(handleText(reinterpret_cast<void*>(uintptr_t{0xBEEF})), "0xbeef");
-}
-
 // What the device writes, through the record file, read back.
 TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
     const std::wstring texts[] = {L"IAS 120.0 kmph",
@@ -62,10 +53,8 @@ TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
                                   L"\u00E9t\u00E9 \u2191 \U0001F6E9",
                                   L"x\" -> 80070057"};
     const int64_t count = std::size(texts);
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("virtualmfd-record-" + std::to_string(platform::currentProcessId())))
-                                 .string();
-    std::filesystem::remove(path);
+    const testsupport::TempFolder folder("virtualmfd-record");
+    const std::string path = folder.file("record.txt");
     Recorder recorder;
     recorder.open(path);
     recorder.setTimed(true);
@@ -80,7 +69,6 @@ TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
     recorder.write("Enumerate" + resultText(-2147024809));
     recorder.close();
     const std::vector<RecordedCall> calls = readRecord(path);
-    std::filesystem::remove(path);
 
     ASSERT_EQ(static_cast<int64_t>(calls.size()), 2 * count + 2);
     for (int64_t k = 0; k < count; ++k) {
@@ -114,26 +102,19 @@ TEST(Record, TheReaderReadsBackWhatTheWriterWrote) {
 // The measuring tool follows the record while the display writes it: a line
 // is read once it is whole, not lost while it is not.
 TEST(Record, TheReaderFollowsAGrowingRecord) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() /
-         ("virtualmfd-growing-" + std::to_string(platform::currentProcessId())))
-            .string();
-    std::filesystem::remove(path);
+    const testsupport::TempFolder folder("virtualmfd-growing");
+    const std::string path = folder.file("record.txt");
     std::ofstream record;
-    {
-        RecordReader reader(path);
-        EXPECT_TRUE(reader.next().empty());
-        record.open(path, std::ios::binary);
-        record << "Enumerate -> 00000000\nSetString 0x1 0 0 2 \"a" << std::flush;
-        EXPECT_EQ(reader.next().size(), 1u);
-        EXPECT_TRUE(reader.next().empty());
-        record << "b\"\n" << std::flush;
-        const std::vector<RecordedCall> calls = reader.next();
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0].text, "ab");
-    }
-    record.close();
-    std::filesystem::remove(path);
+    RecordReader reader(path);
+    EXPECT_TRUE(reader.next().empty());
+    record.open(path, std::ios::binary);
+    record << "Enumerate -> 00000000\nSetString 0x1 0 0 2 \"a" << std::flush;
+    EXPECT_EQ(reader.next().size(), 1u);
+    EXPECT_TRUE(reader.next().empty());
+    record << "b\"\n" << std::flush;
+    const std::vector<RecordedCall> calls = reader.next();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].text, "ab");
 }
 
 }  // namespace

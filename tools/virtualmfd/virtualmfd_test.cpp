@@ -7,10 +7,12 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "device/direct_output.h"
@@ -19,6 +21,7 @@
 namespace testsupport {
 namespace {
 
+using Entry = DirectOutputEntry;
 void* const kDevice = reinterpret_cast<void*>(uintptr_t{1});
 constexpr int32_t kFail = static_cast<int32_t>(0x80004005u);
 constexpr int32_t kBadHandle = static_cast<int32_t>(0x80070006u);
@@ -38,6 +41,10 @@ struct Changes {
         self->changed.notify_all();
     }
 
+    std::vector<std::string> heard() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return events;
+    }
     // True once `count` events arrived, false after a generous deadline.
     bool waitFor(size_t count) {
         std::unique_lock<std::mutex> lock(mutex);
@@ -52,24 +59,25 @@ class VirtualMfdTest : public DeviceTest {
   protected:
     ~VirtualMfdTest() override { unload(); }
 
+    // Loads the library, which exports every entry point of the one list.
     void load() {
         library_ = loadDisplay(virtualDisplay());
         ASSERT_NE(library_, nullptr);
-        using Entry = DirectOutputEntry;
-        bind(Entry::Initialize, initialize);
-        bind(Entry::Deinitialize, deinitialize);
-        bind(Entry::RegisterDeviceChangeCallback, registerDeviceChange);
-        bind(Entry::Enumerate, enumerate);
-        bind(Entry::AddPage, addPage);
-        bind(Entry::SetString, setString);
-        bind(Entry::GetDeviceType, getDeviceType);
-        bind(Entry::GetDeviceInstance, getDeviceInstance);
-        bind(Entry::RegisterSoftButtonChangeCallback, registerSoftButton);
-        bind(Entry::RegisterPageChangeCallback, registerPageChange);
-        bind(Entry::RemovePage, removePage);
-        bind(Entry::SetLed, setLed);
-        bind(Entry::SetImage, setImage);
-        bind(Entry::SetProfile, setProfile);
+        for (const char* name : kDirectOutputEntryPoints) {
+            ASSERT_NE(platform::findSymbol(library_, name), nullptr) << name;
+        }
+        initialize = bound<DirectOutputInitializeFn>(Entry::Initialize);
+        deinitialize = bound<DirectOutputDeinitializeFn>(Entry::Deinitialize);
+        registerDeviceChange =
+            bound<DirectOutputRegisterDeviceChangeCallbackFn>(Entry::RegisterDeviceChangeCallback);
+        enumerate = bound<DirectOutputEnumerateFn>(Entry::Enumerate);
+        addPage = bound<DirectOutputAddPageFn>(Entry::AddPage);
+        setString = bound<DirectOutputSetStringFn>(Entry::SetString);
+    }
+
+    template <typename Function>
+    Function bound(DirectOutputEntry entry) const {
+        return reinterpret_cast<Function>(platform::findSymbol(library_, entryPointName(entry)));
     }
 
     void unload() {
@@ -93,23 +101,8 @@ class VirtualMfdTest : public DeviceTest {
     DirectOutputEnumerateFn enumerate = nullptr;
     DirectOutputAddPageFn addPage = nullptr;
     DirectOutputSetStringFn setString = nullptr;
-    DirectOutputGetDeviceTypeFn getDeviceType = nullptr;
-    DirectOutputGetDeviceInstanceFn getDeviceInstance = nullptr;
-    DirectOutputRegisterSoftButtonChangeCallbackFn registerSoftButton = nullptr;
-    DirectOutputRegisterPageChangeCallbackFn registerPageChange = nullptr;
-    DirectOutputRemovePageFn removePage = nullptr;
-    DirectOutputSetLedFn setLed = nullptr;
-    DirectOutputSetImageFn setImage = nullptr;
-    DirectOutputSetProfileFn setProfile = nullptr;
 
   private:
-    template <typename Function>
-    void bind(DirectOutputEntry entry, Function& function) {
-        function =
-            reinterpret_cast<Function>(platform::findSymbol(library_, entryPointName(entry)));
-        ASSERT_NE(function, nullptr) << entryPointName(entry);
-    }
-
     platform::LibraryHandle library_ = nullptr;
 };
 
@@ -127,34 +120,36 @@ TEST_F(VirtualMfdTest, RecordsEveryCallOnItsOwnLine) {
     Changes changes;
     start(&changes);
     // The device was reported before Enumerate returned.
-    EXPECT_EQ(changes.events, std::vector<std::string>{"1 added"});
+    EXPECT_EQ(changes.heard(), std::vector<std::string>{"1 added"});
     EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
     EXPECT_EQ(setString(kDevice, 0, 1, 14, L"IAS 120.0 kmph"), 0);
     EXPECT_EQ(setString(kDevice, 0, 2, 3, L"\"\\\nxyz"), 0);
-    EXPECT_EQ(getDeviceType(kDevice, nullptr), 0);
-    EXPECT_EQ(getDeviceInstance(kDevice, nullptr), 0);
-    EXPECT_EQ(registerSoftButton(kDevice, nullptr, nullptr), 0);
-    EXPECT_EQ(registerPageChange(kDevice, nullptr, nullptr), 0);
-    EXPECT_EQ(removePage(kDevice, 0), 0);
-    EXPECT_EQ(setLed(kDevice, 0, 0, 1), 0);
-    EXPECT_EQ(setImage(kDevice, 0, 0, 0, nullptr), 0);
-    EXPECT_EQ(setProfile(kDevice, 0, nullptr), 0);
+    // Those that the program never calls record their names alone.
+    EXPECT_EQ(bound<DirectOutputGetDeviceTypeFn>(Entry::GetDeviceType)(kDevice, nullptr), 0);
+    EXPECT_EQ(bound<DirectOutputGetDeviceInstanceFn>(Entry::GetDeviceInstance)(kDevice, nullptr),
+              0);
+    EXPECT_EQ(bound<DirectOutputRegisterSoftButtonChangeCallbackFn>(
+                  Entry::RegisterSoftButtonChangeCallback)(kDevice, nullptr, nullptr),
+              0);
+    EXPECT_EQ(bound<DirectOutputRegisterPageChangeCallbackFn>(Entry::RegisterPageChangeCallback)(
+                  kDevice, nullptr, nullptr),
+              0);
+    EXPECT_EQ(bound<DirectOutputRemovePageFn>(Entry::RemovePage)(kDevice, 0), 0);
+    EXPECT_EQ(bound<DirectOutputSetLedFn>(Entry::SetLed)(kDevice, 0, 0, 1), 0);
+    EXPECT_EQ(bound<DirectOutputSetImageFn>(Entry::SetImage)(kDevice, 0, 0, 0, nullptr), 0);
+    EXPECT_EQ(bound<DirectOutputSetProfileFn>(Entry::SetProfile)(kDevice, 0, nullptr), 0);
     EXPECT_EQ(deinitialize(), 0);
-    const std::vector<std::string> expected = {"Initialize \"MFD\"",
-                                               "RegisterDeviceChangeCallback",
-                                               "Enumerate",
-                                               "AddPage 0x1 0 \"PAGE00\" 1",
-                                               "SetString 0x1 0 1 14 \"IAS 120.0 kmph\"",
-                                               "SetString 0x1 0 2 3 \"\\\"\\\\\\n\"",
-                                               "GetDeviceType",
-                                               "GetDeviceInstance",
-                                               "RegisterSoftButtonChangeCallback",
-                                               "RegisterPageChangeCallback",
-                                               "RemovePage",
-                                               "SetLed",
-                                               "SetImage",
-                                               "SetProfile",
-                                               "Deinitialize"};
+    std::vector<std::string> expected = {"Initialize \"MFD\"",
+                                         "RegisterDeviceChangeCallback",
+                                         "Enumerate",
+                                         "AddPage 0x1 0 \"PAGE00\" 1",
+                                         "SetString 0x1 0 1 14 \"IAS 120.0 kmph\"",
+                                         "SetString 0x1 0 2 3 \"\\\"\\\\\\n\""};
+    for (size_t k = kCalledEntryPointCount + 1; k < kDirectOutputEntryPointCount; ++k) {
+        expected.push_back(
+            std::string(kDirectOutputEntryPoints[k]).substr(std::strlen("DirectOutput_")));
+    }
+    expected.push_back("Deinitialize");
     EXPECT_EQ(recordLines(), expected);
 }
 
@@ -162,11 +157,8 @@ TEST_F(VirtualMfdTest, RefusesWhatADeviceCannotDo) {
     Changes changes;
     start(&changes);
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
-    const struct {
-        const char* what;
-        int32_t result;
-        int32_t expected;
-    } cases[] = {
+    // What is asked, what the display answered, and what it should answer.
+    const std::tuple<const char*, int32_t, int32_t> cases[] = {
         {"a page added twice", addPage(kDevice, 0, L"again", 0), kBadArgument},
         {"a page for no device", addPage(nullptr, 1, L"PAGE01", 0), kBadHandle},
         {"a text for no device", setString(nullptr, 0, 0, 1, L"x"), kBadHandle},
@@ -176,8 +168,8 @@ TEST_F(VirtualMfdTest, RefusesWhatADeviceCannotDo) {
         {"the third line", setString(kDevice, 0, 2, 1, L"x"), 0},
         {"an empty text", setString(kDevice, 0, 2, 0, nullptr), 0},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.result, c.expected) << c.what;
+    for (const auto& [what, result, expected] : cases) {
+        EXPECT_EQ(result, expected) << what;
     }
     // Every call is recorded, refused or not.
     EXPECT_EQ(recordLines().size(), 4u + std::size(cases));
@@ -191,14 +183,14 @@ TEST_F(VirtualMfdTest, InitializeStartsAfresh) {
     EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
     // The callback is forgotten too.
     EXPECT_EQ(enumerate(), 0);
-    EXPECT_EQ(changes.events.size(), 1u);
+    EXPECT_EQ(changes.heard().size(), 1u);
 }
 
 TEST_F(VirtualMfdTest, SwitchesOfTheEnvironment) {
     setSwitch("VIRTUALMFD_NO_DEVICE");
     Changes noDevice;
     start(&noDevice);
-    EXPECT_TRUE(noDevice.events.empty());
+    EXPECT_TRUE(noDevice.heard().empty());
     // No device: neither a handle nor the null one that the program passes
     // then takes a page.
     EXPECT_EQ(addPage(kDevice, 0, L"PAGE00", 1), kBadHandle);
@@ -278,11 +270,9 @@ TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
     ASSERT_EQ(addPage(kDevice, 0, L"PAGE00", 1), 0);
     ASSERT_EQ(setString(kDevice, 0, 0, 1, L"x"), 0);
     ASSERT_TRUE(changes.waitFor(3));
-    {
-        std::lock_guard<std::mutex> lock(changes.mutex);
-        EXPECT_EQ(std::vector<std::string>(changes.events.begin(), changes.events.begin() + 3),
-                  (std::vector<std::string>{"1 added", "1 removed", "2 added"}));
-    }
+    std::vector<std::string> events = changes.heard();
+    events.resize(3);
+    EXPECT_EQ(events, (std::vector<std::string>{"1 added", "1 removed", "2 added"}));
     // The next unplugging is a second away: the device that came back is
     // another one, and holds nothing yet.
     void* const arrived = reinterpret_cast<void*>(uintptr_t{2});
@@ -295,18 +285,13 @@ TEST_F(VirtualMfdTest, AReplugGivesANewHandleAndForgetsThePages) {
     // Deinitialize stops the thread; nothing is called afterwards.
     EXPECT_EQ(deinitialize(), 0);
     unload();
-    size_t heard;
-    {
-        std::lock_guard<std::mutex> lock(changes.mutex);
-        heard = changes.events.size();
-    }
+    const size_t heard = changes.heard().size();
     std::vector<std::string> lines = recordLines();
     ASSERT_GE(lines.size(), 7u);
     EXPECT_EQ(lines[5], "DeviceChange 0x1 removed");
     EXPECT_EQ(lines[6], "DeviceChange 0x2 added");
     std::this_thread::sleep_for(std::chrono::milliseconds(1600));
-    std::lock_guard<std::mutex> lock(changes.mutex);
-    EXPECT_EQ(changes.events.size(), heard);
+    EXPECT_EQ(changes.heard().size(), heard);
 }
 
 }  // namespace
