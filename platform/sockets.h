@@ -61,9 +61,11 @@ class SocketApi {
     // The calling thread's last socket error number.
     virtual int lastError() = 0;
     // Dotted-decimal IPv4 text (exactly four numbers 0 to 255) to an address in
-    // network byte order; false for any other text. No name is resolved.
-    virtual bool parseAddress(const char* text, uint32_t* address) = 0;
-    virtual uint16_t hostToNetworkPort(uint16_t port) = 0;
+    // network byte order; false for any other text. No name is resolved. The
+    // same on every platform and never failing otherwise, so not in the table
+    // (sockets.cpp).
+    bool parseAddress(const char* text, uint32_t* address);
+    uint16_t hostToNetworkPort(uint16_t port);
     // A UDP socket, or kInvalidSocket. On Windows it is told not to report a
     // closed port of its peer: the link keeps asking a simulator that has
     // not started yet, and a server keeps serving when a client has left.

@@ -50,17 +50,6 @@ class PosixSockets : public DatagramSockets {
 
     int lastError() override { return lastErrorNumber; }
 
-    bool parseAddress(const char* text, uint32_t* address) override {
-        in_addr parsed;
-        if (inet_pton(AF_INET, text, &parsed) != 1) {
-            return false;
-        }
-        *address = parsed.s_addr;
-        return true;
-    }
-
-    uint16_t hostToNetworkPort(uint16_t port) override { return htons(port); }
-
     SocketHandle openDatagramSocket() override {
         int descriptor = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
         if (descriptor < 0) {

@@ -73,12 +73,6 @@ class FakeSockets : public platform::SocketApi {
         lastError_ = 0;  // the error must have been read before this
     }
     int lastError() override { return lastError_; }
-    bool parseAddress(const char* text, uint32_t* address) override {
-        return platform::systemSockets().parseAddress(text, address);
-    }
-    uint16_t hostToNetworkPort(uint16_t port) override {
-        return platform::systemSockets().hostToNetworkPort(port);
-    }
     SocketHandle openDatagramSocket() override {
         return openFails ? fail(platform::kInvalidSocket) : kHandle;
     }
@@ -195,10 +189,6 @@ class CountingSockets : public platform::SocketApi {
     int startup(uint16_t version) override { return real_.startup(version); }
     void cleanup() override { real_.cleanup(); }
     int lastError() override { return real_.lastError(); }
-    bool parseAddress(const char* text, uint32_t* address) override {
-        return real_.parseAddress(text, address);
-    }
-    uint16_t hostToNetworkPort(uint16_t port) override { return real_.hostToNetworkPort(port); }
     SocketHandle openDatagramSocket() override { return real_.openDatagramSocket(); }
     int connect(SocketHandle socket, uint32_t address, uint16_t port) override {
         return real_.connect(socket, address, port);
