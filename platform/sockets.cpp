@@ -1,6 +1,6 @@
 #include "platform/sockets.h"
 
-// Both platforms have inet_pton and htons, each in headers of its own.
+// Both platforms have inet_pton, htons and htonl, each in headers of its own.
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -21,6 +21,10 @@ bool SocketApi::parseAddress(const char* text, uint32_t* address) {
 
 uint16_t SocketApi::hostToNetworkPort(uint16_t port) {
     return htons(port);
+}
+
+uint32_t SocketApi::hostToNetworkAddress(uint32_t address) {
+    return htonl(address);
 }
 
 }  // namespace platform

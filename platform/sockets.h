@@ -65,7 +65,10 @@ class SocketApi {
     // same on every platform and never failing otherwise, so not in the table
     // (sockets.cpp).
     bool parseAddress(const char* text, uint32_t* address);
+    // A port or an address in network byte order; the same exchange of bytes
+    // turns it back.
     uint16_t hostToNetworkPort(uint16_t port);
+    uint32_t hostToNetworkAddress(uint32_t address);
     // A UDP socket, or kInvalidSocket. On Windows it is told not to report a
     // closed port of its peer: the link keeps asking a simulator that has
     // not started yet, and a server keeps serving when a client has left.

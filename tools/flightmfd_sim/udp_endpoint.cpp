@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 namespace {
 
@@ -10,26 +9,14 @@ using Clock = std::chrono::steady_clock;
 
 constexpr uint16_t kSocketVersion = 0x0202;  // 2.2
 
-// Network byte order is the most significant byte first, whatever the
-// machine's own order; turning a value into it and back is the same exchange
-// of bytes.
-template <typename T>
-T swappedForNetwork(T value) {
-    unsigned char bytes[sizeof(T)];
-    for (size_t i = 0; i < sizeof(T); ++i) {
-        bytes[i] = static_cast<unsigned char>(value >> (8 * (sizeof(T) - 1 - i)));
-    }
-    T swapped;
-    std::memcpy(&swapped, bytes, sizeof(T));
-    return swapped;
+platform::SocketPeer networkOrder(platform::SocketApi& sockets, const UdpPeer& peer) {
+    return platform::SocketPeer{sockets.hostToNetworkAddress(peer.address),
+                                sockets.hostToNetworkPort(peer.port)};
 }
 
-platform::SocketPeer networkOrder(const UdpPeer& peer) {
-    return platform::SocketPeer{swappedForNetwork(peer.address), swappedForNetwork(peer.port)};
-}
-
-UdpPeer hostOrder(const platform::SocketPeer& peer) {
-    return UdpPeer{swappedForNetwork(peer.address), swappedForNetwork(peer.port)};
+UdpPeer hostOrder(platform::SocketApi& sockets, const platform::SocketPeer& peer) {
+    return UdpPeer{sockets.hostToNetworkAddress(peer.address),
+                   sockets.hostToNetworkPort(peer.port)};
 }
 
 }  // namespace
@@ -59,7 +46,7 @@ void UdpEndpoint::open(uint16_t port) {
         error_ = sockets_.lastError();
         return;
     }
-    const platform::SocketPeer local = networkOrder(UdpPeer{address_, port});
+    const platform::SocketPeer local = networkOrder(sockets_, UdpPeer{address_, port});
     const uint16_t bound =
         sockets_.bind(socket_, local.address, local.port) == 0 ? sockets_.localPort(socket_) : 0;
     if (bound == 0) {
@@ -67,7 +54,7 @@ void UdpEndpoint::open(uint16_t port) {
         close();
         return;
     }
-    port_ = swappedForNetwork(bound);
+    port_ = sockets_.hostToNetworkPort(bound);  // and back
 }
 
 Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
@@ -90,10 +77,10 @@ Received UdpEndpoint::receive(char* buffer, int capacity, int timeoutMs) {
         const platform::Transfer received = sockets_.receive(socket_, buffer, capacity, &from);
         switch (received.status) {
             case platform::TransferStatus::kOk:
-                lastSender_ = hostOrder(from);
+                lastSender_ = hostOrder(sockets_, from);
                 return Received{ReceiveStatus::kDatagram, received.count, *lastSender_};
             case platform::TransferStatus::kTooLong:
-                lastSender_ = hostOrder(from);
+                lastSender_ = hostOrder(sockets_, from);
                 return Received{ReceiveStatus::kDatagram, capacity + 1, *lastSender_};
             case platform::TransferStatus::kPeerUnreachable:
                 break;
@@ -125,7 +112,8 @@ bool UdpEndpoint::sendTo(const UdpPeer& to, const char* data, int length) {
     if (!maySendTo(to.address)) {
         return false;
     }
-    const platform::Transfer sent = sockets_.sendTo(socket_, data, length, networkOrder(to));
+    const platform::Transfer sent =
+        sockets_.sendTo(socket_, data, length, networkOrder(sockets_, to));
     if (sent.status != platform::TransferStatus::kOk) {
         return failed(false);
     }
